@@ -1,0 +1,51 @@
+#include "shell/banner.h"
+
+#include <iostream>
+#include <string>
+
+namespace vardelmo {
+namespace {
+
+constexpr const char* kAuthorName = "Vardelmo Antunes Ribeiro";
+constexpr const char* kAuthorMail = "vardelmo.ribeiro@gmail.com";
+constexpr const char* kScipDocs = "https://www.scipopt.org/doc/html/";
+constexpr const char* kGurobiHome = "https://www.gurobi.com/";
+constexpr const char* kGlpkPage = "https://www.gnu.org/software/glpk/";
+
+}  // namespace
+
+void print_banner() {
+  std::string text = "\n";
+  text += "Vardelmo v2.0, resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir "
+          "de arquivos .mod. Criado por ";
+  text += kAuthorName;
+  text += " (";
+  text += kAuthorMail;
+  text += ").";
+  text += "Existem 2 solvers que podem ser utilizados: o SCIP (";
+  text += kScipDocs;
+  text += "), e o GUROBI (";
+  text += kGurobiHome;
+  text += ").  \n";
+  text += "O transformador de formatos é o GLPK (";
+  text += kGlpkPage;
+  text += ").  \n";
+  text += "Para acessar as funcionalidades digite 'help'. \n\n";
+  std::cout << text;
+}
+
+void print_help() {
+  std::string text = "\n";
+  text += " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n";
+  text += " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n";
+  text += " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n";
+  text += " verbose        imprime log da otimização (s/n)\n";
+  text += " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n";
+  text += "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n";
+  text += " about          informações sobre o Vardelmo\n";
+  text += " exit           finalizar Vardelmo\n";
+  text += "\n";
+  std::cout << text;
+}
+
+}  // namespace vardelmo

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace vardelmo {
+
+/// Shows the banner, then runs one command line after another until `exit`
+/// or the end of standard input.
+void command_loop();
+
+}  // namespace vardelmo

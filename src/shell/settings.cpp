@@ -1,0 +1,38 @@
+#include "shell/settings.h"
+
+#include <iostream>
+
+#include "shell/console.h"
+#include "shell/platform.h"
+
+namespace vardelmo {
+
+ShellSettings shell_settings;
+
+std::optional<double> parse_time_limit(const std::string& line) {
+  double value = 0;
+  bool range_error = false;
+  if (platform::parse_double_portuguese(line, &value, &range_error) == 0 || range_error)
+    return std::nullopt;
+  return value;
+}
+
+void set_time_limit() {
+  std::string line;
+  if (!ask("Digite o tempo máximo para resolução dos modelos (seg)> ", line)) return;
+  if (std::optional<double> limit = parse_time_limit(line))
+    shell_settings.time_limit = *limit;
+  else
+    std::cout << "Valor inválido, o tempo máximo não foi alterado.\n";
+}
+
+void set_verbose() {
+  std::string line;
+  if (!ask("Imprimir log do solver? (s/n)> ", line)) return;
+  if (line == "s" || line == "n")
+    shell_settings.verbose = line;
+  else
+    std::cout << "Opção inexistente, favor selecionar uma opção válida.\n";
+}
+
+}  // namespace vardelmo

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "process.h"
+
+namespace vardelmo::test {
+namespace {
+
+const std::string kUnknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
+const std::string kBye = "Saindo do shell...\n";
+
+const std::string kHelp =
+    "\n"
+    " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n"
+    " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n"
+    " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n"
+    " verbose        imprime log da otimização (s/n)\n"
+    " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
+    "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
+    " about          informações sobre o Vardelmo\n"
+    " exit           finalizar Vardelmo\n"
+    "\n";
+
+TEST(Loop, StartsWithBannerAndPromptAndExitsWithStatusZero) {
+  ProcessResult r = run_vardelmo("exit\nhelp\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kBye);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Loop, LastLineWithoutLineFeedIsStillACommand) {
+  ProcessResult r = run_vardelmo("help\nexit");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kHelp + kPrompt + kBye);
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Loop, EndOfInputEndsTheShellOnAFreshLine) {
+  ProcessResult r = run_vardelmo("about\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kBanner + kPrompt + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+
+  r = run_vardelmo("");
+  EXPECT_EQ(r.out, kBanner + kPrompt + "\n");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Loop, OnlyTheWholeLineByteForByteIsACommand) {
+  ProcessResult r = run_vardelmo("EXIT\n exit\nexit \nhelp me\n\nHelp\nexit\r\nexit\n");
+  std::string prompts;
+  for (int i = 0; i < 8; ++i) prompts += kPrompt;
+  EXPECT_EQ(r.out, kBanner + prompts + kBye);
+  std::string unknowns;
+  for (int i = 0; i < 7; ++i) unknowns += kUnknown;
+  EXPECT_EQ(r.err, unknowns);
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Texts, HelpAndAboutPrintTheirFixedTexts) {
+  ProcessResult r = run_vardelmo("help\nabout\nexit\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kHelp + kPrompt + kBanner + kPrompt + kBye);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Texts, HelpDescriptionsStartInTheSameColumn) {
+  std::size_t start = 1;
+  while (start < kHelp.size() - 1) {
+    std::size_t end = kHelp.find('\n', start);
+    std::string line = kHelp.substr(start, end - start);
+    EXPECT_EQ(line.find_first_not_of(' ', line.find(' ', 1)), 16u) << line;
+    start = end + 1;
+  }
+}
+
+const std::string kAskLimit = "Digite o tempo máximo para resolução dos modelos (seg)> ";
+const std::string kBadLimit = "Valor inválido, o tempo máximo não foi alterado.\n";
+const std::string kAskVerbose = "Imprimir log do solver? (s/n)> ";
+const std::string kBadVerbose = "Opção inexistente, favor selecionar uma opção válida.\n";
+
+TEST(Settings, TimeLimitIsSilentOnSuccessAndSaysSoOnARejectedLine) {
+  ProcessResult r = run_vardelmo("time_limit\n1,5\ntime_limit\n\ntime_limit\nabc\ntime_limit\n1e999\nexit\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskLimit + kPrompt + kAskLimit + kBadLimit + kPrompt +
+                       kAskLimit + kBadLimit + kPrompt + kAskLimit + kBadLimit + kPrompt + kBye);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Settings, VerboseTakesExactlySOrN) {
+  ProcessResult r = run_vardelmo("verbose\ns\nverbose\nn\nverbose\nS\nverbose\nn \nverbose\nsim\nexit\n");
+  std::string expected = kBanner + kPrompt + kAskVerbose + kPrompt + kAskVerbose + kPrompt;
+  for (int i = 0; i < 3; ++i) expected += kAskVerbose + kBadVerbose + kPrompt;
+  EXPECT_EQ(r.out, expected + kBye);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Settings, AnswerCutShortByEndOfInputChangesNothing) {
+  ProcessResult r = run_vardelmo("time_limit\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskLimit + kPrompt + "\n");
+  EXPECT_EQ(r.status, 0);
+}
+
+const std::string kAskSolver = "Digite o solver que deseja usar (GUROBI/SCIP)> ";
+const std::string kNoGurobi = "Bilioteca 'gurobi110.dll' não encontrada\n";
+const std::string kBadSolver =
+    "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n";
+
+TEST(Solver, GurobiNeedsItsLibraryFileInTheWorkingFolder) {
+  TempFolder work;
+  ProcessResult r = run_vardelmo("solver\nGUROBI\nexit\n", work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
+
+  fs::create_directory(work.path() / "libgurobi110.so");
+  r = run_vardelmo("solver\nGUROBI\nexit\n", work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
+  fs::remove(work.path() / "libgurobi110.so");
+
+  write_file(work.path() / "libgurobi110.so", "");
+  r = run_vardelmo("solver\nGUROBI\nsolver\nGUROBI\nsolver\nSCIP\nexit\n", work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kAskSolver + kPrompt + kAskSolver +
+                       kPrompt + kBye);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(Solver, ScipNeedsNoLibraryFile) {
+  ProcessResult r = run_vardelmo("solver\nSCIP\nexit\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kBye);
+}
+
+TEST(Solver, OtherAnswersAreInvalid) {
+  ProcessResult r = run_vardelmo("solver\nscip\nsolver\nGUROBI \nsolver\n\nexit\n");
+  std::string expected = kBanner + kPrompt;
+  for (int i = 0; i < 3; ++i) expected += kAskSolver + kBadSolver + kPrompt;
+  EXPECT_EQ(r.out, expected + kBye);
+  EXPECT_EQ(r.err, "");
+}
+
+}  // namespace
+}  // namespace vardelmo::test
