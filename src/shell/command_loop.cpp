@@ -3,6 +3,8 @@
 #include <iostream>
 #include <string>
 
+#include "batch/batch_driver.h"
+#include "convert/mod_conversion.h"
 #include "shell/banner.h"
 #include "shell/console.h"
 #include "shell/settings.h"
@@ -22,9 +24,11 @@ struct Command {
 // A line is a command only when it equals a name byte for byte.
 const Command kCommands[] = {
     {"exit", print_exit_message, true},
+    {"opt", optimize_lp_folder, false},
     {"solver", select_solver, false},
     {"time_limit", set_time_limit, false},
     {"verbose", set_verbose, false},
+    {"mod_lp", convert_mod_folder, false},
     {"help", print_help, false},
     {"about", print_banner, false},
 };

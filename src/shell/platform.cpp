@@ -7,6 +7,10 @@
 
 #include <locale.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vardelmo::platform {
 namespace {
 
@@ -73,6 +77,14 @@ std::string format_fixed_portuguese(double value) {
 #endif
   if (length < 0) return std::string();
   return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+bool replace_file(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
 }
 
 }  // namespace vardelmo::platform

@@ -30,4 +30,7 @@ std::size_t parse_double_portuguese(const std::string& text, double* value,
 /// printf's "%f" under the Portuguese numeric convention: 0.5 -> "0,500000".
 std::string format_fixed_portuguese(double value);
 
+/// Puts `from` in the place of `to`, replacing it in one step.
+bool replace_file(const std::string& from, const std::string& to);
+
 }  // namespace vardelmo::platform

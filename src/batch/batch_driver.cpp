@@ -1,0 +1,70 @@
+#include "batch/batch_driver.h"
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+
+#include "batch/outcome.h"
+#include "shell/console.h"
+#include "shell/platform.h"
+#include "shell/settings.h"
+#include "solvers/gurobi_client.h"
+#include "solvers/gurobi_runner.h"
+#include "solvers/scip_runner.h"
+
+namespace vardelmo {
+
+FileNameList model_files;
+
+namespace {
+
+bool run_model(const std::string& path) {
+  if (shell_settings.solver == "SCIP") return run_scip_model(path);
+  if (shell_settings.solver != "GUROBI") return false;
+  try {
+    return run_gurobi_model(path);
+  } catch (const GRBException& error) {
+    // The model has no row; the rest of the batch still runs.
+    std::cerr << "Erro do Gurobi (código " << error.getErrorCode() << "): " << error.getMessage()
+              << "\n";
+    return false;
+  }
+}
+
+}  // namespace
+
+void optimize_lp_folder() {
+  std::string model_folder;
+  ask("Digite o caminho da pasta de arquivos .lp> ", model_folder);
+  if (!is_existing_folder(model_folder)) {
+    std::cout << "Pasta de .lps inexistente ou inválida...\n";
+    return;
+  }
+
+  // An earlier batch may have written its results here; it is no model.
+  const std::string stale = model_folder + platform::path_separator + "sol_stat.csv";
+  std::error_code error;
+  std::filesystem::remove(stale, error);
+  if (error) {
+    std::cerr << "Não foi possível remover " << stale << ": " << error.message() << "\n";
+    return;
+  }
+  model_files = list_folder(model_folder);
+
+  std::string output_folder;
+  ask("Digite o caminho da pasta para gerar o output> ", output_folder);
+  if (!is_existing_folder(output_folder)) {
+    std::cout << "Pasta de output inexistente ou inválida...\n";
+    return;
+  }
+
+  for (std::size_t i = 0; i < model_files.size(); ++i) {
+    std::cout << "----------------------------------------------------------------------\n"
+              << "MODELO " << i << " \n";
+    if (run_model(model_files[i])) write_results_file(output_folder);
+  }
+  result_rows.clear();
+}
+
+}  // namespace vardelmo

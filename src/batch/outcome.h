@@ -1,0 +1,57 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace vardelmo {
+
+/// Rows of the current batch, without their SOLVER field: "NOME;TEMPO;STATUS;Z;".
+extern std::vector<std::string> result_rows;
+
+/// What a solver run came to, in the words of the results file.
+enum class Outcome {
+  Optimal,
+  Infeasible,
+  Unbounded,
+  InfeasibleOrUnbounded,
+  TimeLimit,
+  UserInterrupt,
+  NodeLimit,
+  MemoryLimit,
+  OtherLimit,
+  Unknown,
+  ReadError,
+};
+
+/// The path cut at every separator; a text without one is one component.
+std::vector<std::string> split_path(std::string path);
+
+/// printf's "%f" with the decimal comma, as the results file writes numbers.
+std::string number_text(double value);
+
+/// The console's form of a number: six significant digits, decimal point.
+std::string console_number(double value);
+
+/// One model's console block and result row, built in the order the runners
+/// read their solver's values: the NOME line when constructed, then the time,
+/// the status and the objective, and the row is appended by finish().
+class OutcomeReport {
+ public:
+  explicit OutcomeReport(const std::string& model_path);
+  void time(double seconds);
+  /// Prints the STATUS line only when the solver's table has the status;
+  /// the row always gets a word, so it keeps its five columns.
+  void status(Outcome outcome, bool in_solver_table);
+  void objective(double value);
+  /// For a run that has no objective value to give: the Z field stays empty.
+  void no_objective();
+  void finish();
+
+ private:
+  std::string row_;
+};
+
+/// Rewrites `output_folder` + "/sol_stat.csv" with the header and every row
+/// so far. The file is replaced whole or not at all, silently.
+void write_results_file(std::string output_folder);
+
+}  // namespace vardelmo

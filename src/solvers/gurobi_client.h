@@ -1,0 +1,86 @@
+#pragma once
+// A thin object layer over the Gurobi C library (gurobi_c.h). What it adds:
+// - environments and models are owned by objects that free them in one place
+//   (`release`, also run by the destructor; a model goes before its
+//   environment when both are locals declared environment first);
+// - parameters and attributes are named by enumerations, not free texts;
+// - every checked call that fails raises GRBException with the call's code
+//   and the library's error text from the environment that explains it.
+// The layer prints nothing and catches nothing.
+
+#include <string>
+
+struct _GRBenv;
+struct _GRBmodel;
+
+namespace vardelmo {
+
+class GRBException {
+ public:
+  GRBException(std::string message, int code) : message_(std::move(message)), code_(code) {}
+  const std::string& getMessage() const { return message_; }
+  int getErrorCode() const { return code_; }
+
+ private:
+  std::string message_;
+  int code_;
+};
+
+enum class IntParameter { OutputFlag };
+enum class DoubleParameter { TimeLimit };
+enum class IntAttribute { Status };
+enum class DoubleAttribute { ObjVal, Runtime };
+
+class GurobiEnvironment {
+ public:
+  /// GRBloadenvadv: a created and started environment. On failure the
+  /// half-made environment is freed before the exception leaves.
+  static GurobiEnvironment create_environment();
+
+  GurobiEnvironment(const GurobiEnvironment&) = delete;
+  GurobiEnvironment& operator=(const GurobiEnvironment&) = delete;
+  ~GurobiEnvironment() { release(); }
+
+  void set_int_param(IntParameter parameter, int value);           // GRBsetintparam
+  void set_double_param(DoubleParameter parameter, double value);  // GRBsetdblparam
+  void start();                                                    // GRBstartenv
+  /// GRBfreeenv when this object owns the environment; a view frees nothing.
+  void release() noexcept;
+
+  _GRBenv* handle() const { return handle_; }
+
+ private:
+  friend class GurobiModel;
+  GurobiEnvironment(_GRBenv* handle, bool owner) : handle_(handle), owner_(owner) {}
+  _GRBenv* handle_;
+  bool owner_;
+};
+
+class GurobiModel {
+ public:
+  /// GRBreadmodel, then GRBgetenv. A failed read leaves nothing to free.
+  static GurobiModel read_model(GurobiEnvironment& environment, const std::string& path);
+
+  GurobiModel(const GurobiModel&) = delete;
+  GurobiModel& operator=(const GurobiModel&) = delete;
+  ~GurobiModel() { release(); }
+
+  /// A view of the model's own environment: parameters set on it apply to
+  /// this model; releasing it frees nothing. No library call.
+  GurobiEnvironment model_environment() const { return GurobiEnvironment(environment_, false); }
+
+  int get_int_attr(IntAttribute attribute);           // GRBgetintattr
+  double get_double_attr(DoubleAttribute attribute);  // GRBgetdblattr
+  void update();                                      // GRBupdatemodel
+  void optimize();                                    // update, then GRBoptimize
+  void release() noexcept;                            // GRBfreemodel
+
+ private:
+  GurobiModel(_GRBmodel* handle, _GRBenv* environment)
+      : handle_(handle), environment_(environment) {}
+  _GRBmodel* handle_;
+  /// The environment whose error text explains a failed model call.
+  _GRBenv* environment_;
+};
+
+}  // namespace vardelmo

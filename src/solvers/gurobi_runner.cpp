@@ -1,0 +1,90 @@
+#include "solvers/gurobi_runner.h"
+
+#include <gurobi_c.h>
+
+#include <iostream>
+#include <utility>
+
+#include "batch/outcome.h"
+#include "shell/settings.h"
+#include "solvers/gurobi_client.h"
+
+namespace vardelmo {
+namespace {
+
+std::pair<Outcome, bool> classify(int status) {
+  switch (status) {
+    case GRB_OPTIMAL: return {Outcome::Optimal, true};
+    case GRB_INFEASIBLE: return {Outcome::Infeasible, true};
+    case GRB_UNBOUNDED: return {Outcome::Unbounded, true};
+    case GRB_TIME_LIMIT: return {Outcome::TimeLimit, true};
+    case GRB_INF_OR_UNBD: return {Outcome::InfeasibleOrUnbounded, false};
+    case GRB_INTERRUPTED: return {Outcome::UserInterrupt, false};
+    case GRB_NODE_LIMIT: return {Outcome::NodeLimit, false};
+    case GRB_MEM_LIMIT: return {Outcome::MemoryLimit, false};
+    case GRB_CUTOFF:
+    case GRB_ITERATION_LIMIT:
+    case GRB_SOLUTION_LIMIT:
+    case GRB_USER_OBJ_LIMIT:
+    case GRB_WORK_LIMIT: return {Outcome::OtherLimit, false};
+    default: return {Outcome::Unknown, false};
+  }
+}
+
+void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
+  OutcomeReport report(model_path);
+  int status = model.get_int_attr(IntAttribute::Status);
+  // A solve that found no solution has no objective; its row says so by an
+  // empty Z field instead of losing the model's time and status.
+  bool has_objective = true;
+  double objective = 0;
+  try {
+    objective = model.get_double_attr(DoubleAttribute::ObjVal);
+  } catch (const GRBException& error) {
+    if (error.getErrorCode() != GRB_ERROR_DATA_NOT_AVAILABLE) throw;
+    has_objective = false;
+  }
+  double runtime = model.get_double_attr(DoubleAttribute::Runtime);
+  report.time(runtime);
+  auto [outcome, in_table] = classify(status);
+  report.status(outcome, in_table);
+  if (has_objective)
+    report.objective(objective);
+  else
+    report.no_objective();
+  report.finish();
+}
+
+}  // namespace
+
+bool run_gurobi_model(std::string model_path) {
+  if (model_path.size() < 2 || model_path.compare(model_path.size() - 2, 2, "lp") != 0)
+    return false;
+
+  GurobiEnvironment environment = GurobiEnvironment::create_environment();
+  if (shell_settings.verbose == "n") environment.set_int_param(IntParameter::OutputFlag, 0);
+  environment.start();
+  GurobiModel model = GurobiModel::read_model(environment, model_path);
+  if (shell_settings.time_limit != 0) {
+    GurobiEnvironment view = model.model_environment();
+    view.set_double_param(DoubleParameter::TimeLimit, shell_settings.time_limit);
+    view.release();
+  }
+  model.optimize();
+
+  int status = model.get_int_attr(IntAttribute::Status);
+  if (status == GRB_OPTIMAL) {
+    double objective = model.get_double_attr(DoubleAttribute::ObjVal);
+    double runtime = model.get_double_attr(DoubleAttribute::Runtime);
+    std::cout << "Optimal objective: " << objective << std::endl;
+    std::cout << "Time: " << runtime << std::endl;
+  } else if (status == GRB_INFEASIBLE) {
+    std::cout << "Model is infeasible" << std::endl;
+  }
+  report_gurobi_outcome(model, model_path);
+  model.release();
+  environment.release();
+  return true;
+}
+
+}  // namespace vardelmo

@@ -1,0 +1,143 @@
+// `opt` end to end through the binary after `solver` chose Gurobi.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+#include "batch.h"
+
+namespace vardelmo::test {
+namespace {
+
+std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
+
+class GurobiOpt : public ::testing::Test {
+ protected:
+  void SetUp() override { write_file(work.path() / "libgurobi110.so", ""); }
+  ProcessResult run(const std::string& settings = "") {
+    return run_vardelmo("solver\nGUROBI\n" + settings + "opt\n" + models.path().string() + "\n" +
+                            output.path().string() + "\nexit\n",
+                        work.path());
+  }
+  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
+  /// Standard output from the first model header to the prompt after the batch.
+  static std::string batch_part(const std::string& out) {
+    std::size_t begin = out.find(kAskOutput) + kAskOutput.size();
+    return out.substr(begin, out.rfind(kPrompt) - begin);
+  }
+  TempFolder work, models, output;
+};
+
+TEST_F(GurobiOpt, OptimalModelPrintsItsOwnLinesBeforeTheBlock) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult r = run();
+  EXPECT_EQ(mask_times(batch_part(r.out)),
+            header(0) + "Optimal objective: 31.3375\nTime: T\n" +
+                "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(GurobiOpt, ModelsWithoutSolutionKeepTheirStatusAndAnEmptyObjective) {
+  copy_model("infeasible.lp", models.path());
+  copy_model("unbounded.lp", models.path());
+  ProcessResult r = run();
+  std::string expected_out;
+  std::vector<std::string> rows;
+  int i = 0;
+  for (const std::string& name : listing_order(models.path())) {
+    expected_out += header(i++);
+    if (name == "infeasible.lp") {
+      expected_out += "Model is infeasible\nNOME: infeasible.lp\nTEMPO: T\nSTATUS: PROBLEMA INFACTIVEL\n";
+      rows.push_back("GUROBI;infeasible.lp;T;PROBLEMA INFACTIVEL;;");
+    } else {
+      expected_out += "NOME: unbounded.lp\nTEMPO: T\nSTATUS: PROBLEMA ILIMITADO\n";
+      rows.push_back("GUROBI;unbounded.lp;T;PROBLEMA ILIMITADO;;");
+    }
+  }
+  EXPECT_EQ(mask_times(batch_part(r.out)), expected_out);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_times(csv()), results_file(rows));
+}
+
+TEST_F(GurobiOpt, TimeLimitStopsAModel) {
+  write_file(models.path() / "hard.lp", hard_model());
+  ProcessResult r = run("time_limit\n0,5\n");
+  EXPECT_EQ(mask_times(batch_part(r.out)),
+            header(0) + "NOME: hard.lp\nTEMPO: T\nSTATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n");
+  EXPECT_EQ(mask_times(csv()),
+            results_file({"GUROBI;hard.lp;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;;"}));
+}
+
+TEST_F(GurobiOpt, PathsThatTheLibraryRefusesAreReportedAndTheBatchGoesOn) {
+  write_file(models.path() / "help", "a file whose name ends in lp\n");
+  fs::create_directory(models.path() / "folderlp");
+  copy_model("decimals.lp", models.path());
+  write_file(models.path() / "MODEL.LP", "Minimize\n obj: x\nEnd\n");
+  ProcessResult r = run();
+
+  std::string expected_out;
+  int i = 0, refused = 0;
+  for (const std::string& name : listing_order(models.path())) {
+    expected_out += header(i++);
+    if (name == "decimals.lp")
+      expected_out += "Optimal objective: 31.3375\nTime: T\nNOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+    if (name == "help" || name == "folderlp") ++refused;
+  }
+  EXPECT_EQ(mask_times(batch_part(r.out)), expected_out);
+  std::regex refusal("Erro do Gurobi \\(código 10012\\): [^\n]*(help|folderlp)[^\n]*\n");
+  EXPECT_EQ(std::distance(std::sregex_iterator(r.err.begin(), r.err.end(), refusal),
+                          std::sregex_iterator()), refused) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), refused) << r.err;
+  EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(GurobiOpt, VerboseLeavesTheLibraryLogOn) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult quiet = run();
+  ProcessResult loud = run("verbose\ns\n");
+  EXPECT_EQ(quiet.out.find("stand-in"), std::string::npos);
+  std::size_t log = loud.out.find("stand-in");
+  ASSERT_NE(log, std::string::npos) << loud.out;
+  EXPECT_LT(log, loud.out.find("Optimal objective: 31.3375\n"));
+}
+
+TEST_F(GurobiOpt, ClassicInstancesReachTheirKnownOptima) {
+  const std::map<std::string, double> optima = {
+      {"bell5.lp", 8966406.49}, {"egout.lp", 568.1007}, {"flugpl.lp", 1201500},
+      {"lseu.lp", 1120},        {"p0548.lp", 8691}};
+  for (const auto& [name, value] : optima) copy_model(name, models.path());
+  copy_model("stein27_inf.lp", models.path());
+  ProcessResult r = run();
+  EXPECT_EQ(r.err, "");
+  // The console's number form: six significant digits, exponent from 1e6.
+  EXPECT_NE(r.out.find("Optimal objective: 1.2015e+06\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Optimal objective: 8.96641e+06\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Model is infeasible\nNOME: stein27_inf.lp\n"), std::string::npos);
+
+  std::istringstream lines(csv());
+  std::string line;
+  std::getline(lines, line);
+  int count = 0;
+  std::regex row("GUROBI;([a-z0-9_]+\\.lp);[0-9]+,[0-9]{6};([A-Z ]+);((-?[0-9]+),([0-9]{6}))?;");
+  while (std::getline(lines, line)) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, row)) << line;
+    ++count;
+    if (m[1] == "stein27_inf.lp") {
+      EXPECT_EQ(m[2], "PROBLEMA INFACTIVEL");
+      EXPECT_FALSE(m[3].matched);
+      continue;
+    }
+    EXPECT_EQ(m[2], "SOL OTIMA") << line;
+    double z = std::stod(m[4].str() + "." + m[5].str());
+    double known = optima.at(m[1]);
+    EXPECT_NEAR(z, known, 1e-6 * std::abs(known)) << line;
+  }
+  EXPECT_EQ(count, 6);
+}
+
+}  // namespace
+}  // namespace vardelmo::test

@@ -1,0 +1,272 @@
+// `opt` end to end through the binary, with the SCIP solver.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+
+#include "batch.h"
+
+namespace vardelmo::test {
+namespace {
+
+const std::string kNoModels = "Pasta de .lps inexistente ou inválida...\n";
+const std::string kNoOutput = "Pasta de output inexistente ou inválida...\n";
+
+std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
+
+std::string block(const std::string& name, const std::string& status) {
+  return "NOME: " + name + "\nTEMPO: T\n" + (status.empty() ? "" : "STATUS: " + status + "\n");
+}
+
+std::string opt_session(const std::string& models, const std::string& output,
+                        const std::string& before = "") {
+  return before + "opt\n" + models + "\n" + output + "\nexit\n";
+}
+
+class Opt : public ::testing::Test {
+ protected:
+  TempFolder work, models, output;
+  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
+};
+
+TEST_F(Opt, EmptyFolderRunsNothingAndWritesNoResults) {
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kAskOutput + kPrompt + kBye);
+  EXPECT_EQ(r.err, "");
+  EXPECT_FALSE(fs::exists(output.path() / "sol_stat.csv"));
+}
+
+TEST_F(Opt, InvalidModelFolderStopsBeforeAnything) {
+  write_file(models.path() / "file.txt", "");
+  for (const std::string& answer : {std::string(), models / "missing", models / "file.txt"}) {
+    ProcessResult r = run_vardelmo("opt\n" + answer + "\nexit\n", work.path());
+    EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kNoModels + kPrompt + kBye) << answer;
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST_F(Opt, InvalidOutputFolderComesAfterTheStaleResultsAreGone) {
+  copy_model("decimals.lp", models.path());
+  write_file(models.path() / "sol_stat.csv", "old");
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output / "missing"), work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kAskOutput + kNoOutput + kPrompt + kBye);
+  EXPECT_FALSE(fs::exists(models.path() / "sol_stat.csv"));
+}
+
+TEST_F(Opt, EveryEntryGetsItsHeaderAndOnlyLpPathsRun) {
+  copy_model("decimals.lp", models.path(), "a.lp");
+  write_file(models.path() / "notes.txt", "not a model\n");
+  write_file(models.path() / "MODEL.LP", "Minimize\n obj: x\nEnd\n");
+  fs::create_directory(models.path() / "sub");
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+
+  std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
+  int i = 0;
+  for (const std::string& name : listing_order(models.path())) {
+    expected += header(i++);
+    if (name == "a.lp") expected += read_report("decimals.lp") + block("a.lp", "SOL OTIMA");
+  }
+  EXPECT_EQ(mask_times(r.out), expected + kPrompt + kBye);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;a.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(Opt, ResultsFileHoldsEveryModelInRunOrderWithExactNumbers) {
+  copy_model("decimals.lp", models.path());
+  copy_model("infeasible.lp", models.path());
+  copy_model("unbounded.lp", models.path());
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  const std::map<std::string, std::string> rows = {
+      {"decimals.lp", "SCIP;decimals.lp;T;SOL OTIMA;31,337500;"},
+      {"infeasible.lp", "SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"},
+      {"unbounded.lp", "SCIP;unbounded.lp;T;PROBLEMA ILIMITADO;-100000000000000000000,000000;"},
+  };
+  std::vector<std::string> expected;
+  for (const std::string& name : listing_order(models.path())) expected.push_back(rows.at(name));
+  EXPECT_EQ(mask_times(csv()), results_file(expected));
+  EXPECT_EQ(r.err, "");
+
+  // The numbers themselves: a comma and six decimals in the file, the
+  // stream's default form on the console.
+  std::regex file_time("^SCIP;[a-z]+\\.lp;[0-9]+,[0-9]{6};", std::regex::multiline);
+  const std::string file = csv();
+  EXPECT_EQ(std::distance(std::sregex_iterator(file.begin(), file.end(), file_time),
+                          std::sregex_iterator()), 3);
+  std::regex console_time("TEMPO: (0|[1-9][0-9]*(\\.[0-9]*[1-9])?|0\\.[0-9]*[1-9]|[0-9](\\.[0-9]+)?e[-+][0-9]{2})\n");
+  EXPECT_EQ(std::distance(std::sregex_iterator(r.out.begin(), r.out.end(), console_time),
+                          std::sregex_iterator()), 3) << r.out;
+}
+
+TEST_F(Opt, StaleResultsInTheModelFolderAreRemovedAndNeverListed) {
+  copy_model("decimals.lp", models.path());
+  write_file(models.path() / "sol_stat.csv", "SOLVER;NOME;TEMPO;STATUS;Z\nold\n");
+  ProcessResult r = run_vardelmo(opt_session(models.path(), models.path()), work.path());
+  EXPECT_EQ(mask_times(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
+                                   read_report("decimals.lp") + block("decimals.lp", "SOL OTIMA") +
+                                   kPrompt + kBye);
+  EXPECT_EQ(mask_times(read_file(models.path() / "sol_stat.csv")),
+            results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(Opt, StaleResultsThatCannotBeRemovedEndTheBatch) {
+  copy_model("decimals.lp", models.path());
+  fs::create_directories(models.path() / "sol_stat.csv" / "keep");
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  // The output folder answer is then read as a command.
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kPrompt + kPrompt + kBye);
+  const std::string unknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
+  const std::string cannot = "Não foi possível remover " + models / "sol_stat.csv" + ": ";
+  ASSERT_EQ(r.err.substr(0, cannot.size()), cannot);
+  // The reason is the system's own words, in the user's language.
+  std::string reason = r.err.substr(cannot.size());
+  EXPECT_TRUE(std::regex_match(reason, std::regex("[^\n]+\n" + unknown))) << r.err;
+  EXPECT_TRUE(fs::exists(models.path() / "sol_stat.csv" / "keep"));
+}
+
+TEST_F(Opt, TrailingSeparatorsAreNotDoubled) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult r =
+      run_vardelmo(opt_session(models.path().string() + "/", output.path().string() + "/"),
+                   work.path());
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Opt, ASecondBatchWritesOnlyItsOwnRows) {
+  TempFolder second;
+  copy_model("decimals.lp", models.path());
+  copy_model("infeasible.lp", second.path());
+  ProcessResult r = run_vardelmo("opt\n" + models.path().string() + "\n" +
+                                     output.path().string() + "\n" +
+                                     opt_session(second.path(), output.path()),
+                                 work.path());
+  EXPECT_EQ(mask_times(csv()),
+            results_file({"SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"}));
+}
+
+TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult quiet = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult loud =
+      run_vardelmo(opt_session(models.path(), output.path(), "verbose\ns\n"), work.path());
+  const std::string standin_banner = "stand-in";
+  EXPECT_EQ(quiet.out.find(standin_banner), std::string::npos);
+  std::size_t log = loud.out.find(standin_banner);
+  ASSERT_NE(log, std::string::npos) << loud.out;
+  EXPECT_LT(loud.out.find(header(0)), log);
+  EXPECT_LT(log, loud.out.find("NOME: decimals.lp\n"));
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(Opt, TimeLimitStopsAModel) {
+  write_file(models.path() / "hard.lp", hard_model());
+  ProcessResult r =
+      run_vardelmo(opt_session(models.path(), output.path(), "time_limit\n0,5\n"), work.path());
+  EXPECT_NE(r.out.find("NOME: hard.lp\nTEMPO: "), std::string::npos);
+  EXPECT_NE(r.out.find("\nSTATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n"), std::string::npos);
+  EXPECT_EQ(mask_times(csv()),
+            results_file({"SCIP;hard.lp;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;"
+                          "100000000000000000000,000000;"}));
+  // About half a second, not the seconds that solving it would take.
+  std::smatch time;
+  std::string file = csv();
+  ASSERT_TRUE(std::regex_search(file, time, std::regex(";([0-9]+),([0-9]+);PROCESSO")));
+  EXPECT_LT(std::stod(time[1].str() + "." + time[2].str()), 5.0);
+}
+
+TEST_F(Opt, RefusedTimeLimitIsReportedAndTheModelStillSolves) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult r =
+      run_vardelmo(opt_session(models.path(), output.path(), "time_limit\n-10\n"), work.path());
+  EXPECT_TRUE(std::regex_search(
+      r.err, std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-14> in function call\n$")))
+      << r.err;
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
+  copy_model("broken.lp", models.path());
+  fs::create_directory(models.path() / "folder.lp");
+  copy_model("decimals.lp", models.path());
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+
+  std::string expected_out = kBanner + kPrompt + kAskModels + kAskOutput;
+  std::vector<std::string> rows;
+  int i = 0;
+  for (const std::string& name : listing_order(models.path())) {
+    expected_out += header(i++);
+    if (name == "decimals.lp") {
+      expected_out += read_report(name) + block(name, "SOL OTIMA");
+      rows.push_back("SCIP;decimals.lp;T;SOL OTIMA;31,337500;");
+    } else {
+      expected_out += block(name, "ERRO NA LEITURA DO MODELO");
+      rows.push_back("SCIP;" + name + ";T;ERRO NA LEITURA DO MODELO;;");
+    }
+  }
+  EXPECT_EQ(mask_times(r.out), expected_out + kPrompt + kBye);
+  EXPECT_EQ(mask_times(csv()), results_file(rows));
+  // SCIP's own words on the syntax error, then our check of the read.
+  EXPECT_TRUE(std::regex_search(
+      r.err, std::regex("broken\\.lp[^\n]*\n(.*\n)*\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-2> in function call\n")))
+      << r.err;
+  EXPECT_TRUE(std::regex_search(
+      r.err, std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-4> in function call\n")))
+      << r.err;
+}
+
+TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult first = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  const std::string previous = csv();
+  ASSERT_NE(previous, "");
+
+  TempFolder second;
+  copy_model("infeasible.lp", second.path());
+  fs::create_directories(output.path() / "sol_stat.csv.tmp" / "in-the-way");
+  ProcessResult r = run_vardelmo(opt_session(second.path(), output.path()), work.path());
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("STATUS: PROBLEMA INFACTIVEL\n"), std::string::npos);
+  EXPECT_EQ(csv(), previous);
+
+  // Once the way is clear the next write is complete again.
+  fs::remove_all(output.path() / "sol_stat.csv.tmp");
+  run_vardelmo(opt_session(second.path(), output.path()), work.path());
+  EXPECT_EQ(mask_times(csv()),
+            results_file({"SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"}));
+}
+
+TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {
+  const std::map<std::string, double> optima = {
+      {"bell5.lp", 8966406.49}, {"egout.lp", 568.1007}, {"flugpl.lp", 1201500},
+      {"lseu.lp", 1120},        {"p0548.lp", 8691}};
+  for (const auto& [name, value] : optima) copy_model(name, models.path());
+  copy_model("stein27_inf.lp", models.path());
+  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  EXPECT_EQ(r.err, "");
+
+  std::istringstream lines(csv());
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "SOLVER;NOME;TEMPO;STATUS;Z");
+  int count = 0;
+  std::regex row("SCIP;([a-z0-9_]+\\.lp);[0-9]+,[0-9]{6};([A-Z ]+);(-?[0-9]+),([0-9]{6});");
+  while (std::getline(lines, line)) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, row)) << line;
+    ++count;
+    if (m[1] == "stein27_inf.lp") {
+      EXPECT_EQ(m[2], "PROBLEMA INFACTIVEL");
+      continue;
+    }
+    EXPECT_EQ(m[2], "SOL OTIMA") << line;
+    double z = std::stod(m[3].str() + "." + m[4].str());
+    double known = optima.at(m[1]);
+    EXPECT_NEAR(z, known, 1e-6 * std::abs(known)) << line;
+  }
+  EXPECT_EQ(count, 6);
+}
+
+}  // namespace
+}  // namespace vardelmo::test

@@ -1,0 +1,38 @@
+#pragma once
+// Helpers for tests that run `opt` through the binary.
+
+#include <string>
+#include <vector>
+
+#include "process.h"
+
+namespace vardelmo::test {
+
+inline const std::string kAskModels = "Digite o caminho da pasta de arquivos .lp> ";
+inline const std::string kAskOutput = "Digite o caminho da pasta para gerar o output> ";
+inline const std::string kSeparator =
+    "----------------------------------------------------------------------\n";
+inline const std::string kBye = "Saindo do shell...\n";
+
+/// Replaces every measured time, which no test can predict: the value of a
+/// console "TEMPO: " line by T, and the TEMPO field of results-file rows by T.
+std::string mask_times(const std::string& text);
+
+/// The entry names of `folder` in the order the file system lists them.
+std::vector<std::string> listing_order(const fs::path& folder);
+
+/// Copies a model from the test data into `folder`.
+void copy_model(const std::string& name, const fs::path& folder, const std::string& as = "");
+
+/// A market-split instance: a few equality rows over binaries that branch
+/// and bound needs far more than a second to settle.
+std::string hard_model();
+
+/// What the SCIP library prints on reading one of the test models while its
+/// output is still on.
+std::string read_report(const std::string& model);
+
+/// "header\n" + one line per row, as the results file holds them.
+std::string results_file(const std::vector<std::string>& rows);
+
+}  // namespace vardelmo::test
