@@ -343,5 +343,35 @@ TEST(ModLp, AnswerCutShortByEndOfInputConvertsNothing) {
   EXPECT_FALSE(fs::exists(work.path() / "pequeno.lp"));
 }
 
+// What mod_lp writes is what opt solves: both solvers reach the optima that
+// glpsol finds for the MathProg models themselves (1138.46625 and 13.5).
+TEST(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
+  TempFolder work, models, output;
+  write_file(work.path() / "libgurobi110.so", "");
+  write_file(models.path() / "transporte.mod", kTransportModel);
+  write_file(models.path() / "transporte.dat", kTransportData);
+  write_file(models.path() / "pequeno.mod", kSmallModel);
+  const std::string folders = models.path().string() + "\n" + output.path().string() + "\n";
+  for (const std::string solver : {"SCIP", "GUROBI"}) {
+    ProcessResult r = run_vardelmo("mod_lp\n" + models.path().string() + "\nsolver\n" + solver +
+                                       "\nopt\n" + folders + "exit\n",
+                                   work.path());
+    EXPECT_EQ(r.err, "") << solver;
+    std::string csv = read_file(output.path() / "sol_stat.csv");
+    std::vector<std::string> rows;
+    for (std::size_t start = csv.find('\n') + 1, end; (end = csv.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+      std::string row = csv.substr(start, end - start);
+      // The time is the one field no test can know.
+      std::size_t time = row.find(';', row.find(';') + 1);
+      rows.push_back(row.substr(0, time) + row.substr(row.find(';', time + 1)));
+    }
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string>{solver + ";pequeno.lp;SOL OTIMA;13,500000;",
+                                              solver + ";transporte.lp;SOL OTIMA;1138,466250;"}))
+        << csv;
+  }
+}
+
 }  // namespace
 }  // namespace vardelmo::test

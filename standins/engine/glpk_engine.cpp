@@ -1,0 +1,288 @@
+#include "glpk_engine.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace vardelmo::engine {
+
+Problem make_problem() { return Problem(glp_create_prob()); }
+
+TermOutGuard::TermOutGuard(bool on) noexcept : previous_(glp_term_out(on ? GLP_ON : GLP_OFF)) {}
+
+TermOutGuard::~TermOutGuard() { glp_term_out(previous_); }
+
+TermHookGuard::TermHookGuard(Sink sink) : sink_(std::move(sink)) {
+  glp_term_hook(&TermHookGuard::forward, this);
+}
+
+TermHookGuard::~TermHookGuard() { glp_term_hook(nullptr, nullptr); }
+
+int TermHookGuard::forward(void* info, const char* text) {
+  // Exceptions must not unwind through GLPK's C frames.
+  try {
+    static_cast<TermHookGuard*>(info)->sink_(text);
+  } catch (...) {
+  }
+  return 1;  // non-zero: GLPK does not print the text itself
+}
+
+namespace {
+
+std::string trim_trailing_newlines(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+// GLPK announces the file before complaining about it; only the complaint
+// tells the reader anything.
+std::string reader_complaint(const std::string& captured) {
+  std::string complaint;
+  std::size_t begin = 0;
+  while (begin < captured.size()) {
+    std::size_t end = captured.find('\n', begin);
+    if (end == std::string::npos) end = captured.size();
+    const std::string line = captured.substr(begin, end - begin);
+    if (!line.empty() && line.rfind("Reading problem data from", 0) != 0) {
+      complaint += line;
+      complaint += '\n';
+    }
+    begin = end + 1;
+  }
+  complaint = trim_trailing_newlines(complaint);
+  return complaint.empty() ? std::string("not a readable CPLEX LP file") : complaint;
+}
+
+}  // namespace
+
+ReadResult read_lp_file(const std::string& path) {
+  ReadResult result;
+  // GLPK reports a missing file like any other read error; callers need to
+  // tell the two apart.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    result.status = ReadStatus::no_file;
+    result.message = std::strerror(errno);
+    return result;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    result.status = ReadStatus::no_file;
+    result.message = std::strerror(EISDIR);
+    return result;
+  }
+  if (std::FILE* file = std::fopen(path.c_str(), "r")) {
+    std::fclose(file);
+  } else {
+    result.status = ReadStatus::no_file;
+    result.message = std::strerror(errno);
+    return result;
+  }
+
+  Problem problem = make_problem();
+  std::string captured;
+  int rc = 0;
+  {
+    TermOutGuard out(true);  // the hook only sees text while output is on
+    TermHookGuard hook([&captured](const char* text) { captured += text; });
+    rc = glp_read_lp(problem.get(), nullptr, path.c_str());
+  }
+  if (rc != 0) {
+    result.status = ReadStatus::bad_format;
+    result.message = reader_complaint(captured);
+    return result;
+  }
+  result.status = ReadStatus::ok;
+  result.problem = std::move(problem);
+  return result;
+}
+
+ProblemSize problem_size(glp_prob* problem) {
+  ProblemSize size;
+  size.rows = glp_get_num_rows(problem);
+  size.columns = glp_get_num_cols(problem);
+  const int integer_columns = glp_get_num_int(problem);
+  size.binaries = glp_get_num_bin(problem);
+  size.integers = integer_columns - size.binaries;
+  size.continuous = size.columns - integer_columns;
+  size.nonzeros = glp_get_num_nz(problem);
+  size.maximise = glp_get_obj_dir(problem) == GLP_MAX;
+  return size;
+}
+
+int time_limit_ms(double seconds) noexcept {
+  if (!(seconds > 0.0)) return 0;
+  const double ms = std::ceil(seconds * 1000.0);
+  if (!(ms < static_cast<double>(INT_MAX))) return INT_MAX;
+  return static_cast<int>(ms);
+}
+
+std::string glpk_version() { return glp_version(); }
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Deadline {
+ public:
+  Deadline(Clock::time_point start, double limit) : start_(start), limit_(limit) {}
+  double elapsed() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+  int remaining_ms() const { return time_limit_ms(limit_ - elapsed()); }
+
+ private:
+  Clock::time_point start_;
+  double limit_;
+};
+
+double bound_tolerance(double value) { return 1e-9 * std::max(1.0, std::fabs(value)); }
+
+// GLPK's branch-and-cut refuses to start on integer columns with fractional
+// bounds and on double bounds with lb >= ub; LP files allow both. Returns
+// false when some variable or row has an empty range, i.e. no solution exists.
+bool make_bounds_acceptable(glp_prob* problem) {
+  const int rows = glp_get_num_rows(problem);
+  for (int i = 1; i <= rows; ++i) {
+    if (glp_get_row_type(problem, i) != GLP_DB) continue;
+    const double lb = glp_get_row_lb(problem, i);
+    const double ub = glp_get_row_ub(problem, i);
+    if (lb > ub) return false;
+    if (lb == ub) glp_set_row_bnds(problem, i, GLP_FX, lb, ub);
+  }
+  const int columns = glp_get_num_cols(problem);
+  for (int j = 1; j <= columns; ++j) {
+    int type = glp_get_col_type(problem, j);
+    double lb = glp_get_col_lb(problem, j);
+    double ub = glp_get_col_ub(problem, j);
+    const bool has_lb = type == GLP_LO || type == GLP_DB || type == GLP_FX;
+    const bool has_ub = type == GLP_UP || type == GLP_DB || type == GLP_FX;
+    if (glp_get_col_kind(problem, j) != GLP_CV) {
+      if (has_lb) lb = std::ceil(lb - bound_tolerance(lb));
+      if (has_ub) ub = std::floor(ub + bound_tolerance(ub));
+    }
+    if (has_lb && has_ub) {
+      if (lb > ub) return false;
+      type = lb == ub ? GLP_FX : GLP_DB;
+    }
+    if (type != GLP_FR) glp_set_col_bnds(problem, j, type, lb, ub);
+  }
+  return true;
+}
+
+SolveResult from_intopt(glp_prob* problem, int rc) {
+  SolveResult result;
+  const int status = glp_mip_status(problem);
+  result.has_solution = status == GLP_OPT || status == GLP_FEAS;
+  if (result.has_solution) result.objective = glp_mip_obj_val(problem);
+  if (rc == 0 && status == GLP_OPT) {
+    result.outcome = Outcome::optimal;
+  } else if (rc == 0 && status == GLP_NOFEAS) {
+    result.outcome = Outcome::infeasible;
+  } else if (rc == GLP_ETMLIM) {
+    result.outcome = Outcome::time_limit;
+  } else {
+    result.outcome = Outcome::unknown;
+  }
+  return result;
+}
+
+glp_iocp branch_and_cut_parameters(int message_level, int time_limit_ms, bool presolve) {
+  glp_iocp parameters;
+  glp_init_iocp(&parameters);
+  parameters.msg_lev = message_level;
+  parameters.tm_lim = time_limit_ms;
+  parameters.presolve = presolve ? GLP_ON : GLP_OFF;
+  // The cut generators are what make the classic MIPLIB instances finish
+  // in seconds rather than minutes.
+  parameters.gmi_cuts = GLP_ON;
+  parameters.mir_cuts = GLP_ON;
+  parameters.cov_cuts = GLP_ON;
+  parameters.clq_cuts = GLP_ON;
+  return parameters;
+}
+
+// With presolve on, glp_intopt reports "no primal" or "no dual feasible
+// solution" without telling infeasible from unbounded; the LP relaxation,
+// solved without presolve, does.
+SolveResult settle_presolver_verdict(glp_prob* problem, int intopt_rc, int message_level,
+                                     const Deadline& deadline) {
+  SolveResult result;
+  glp_smcp parameters;
+  glp_init_smcp(&parameters);
+  parameters.msg_lev = message_level;
+  parameters.presolve = GLP_OFF;
+  parameters.tm_lim = deadline.remaining_ms();
+  {
+    TermOutGuard quiet(false);  // scaling reports are noise in a solver log
+    glp_scale_prob(problem, GLP_SF_AUTO);
+  }
+  glp_std_basis(problem);
+  const int rc = glp_simplex(problem, &parameters);
+  if (rc == GLP_ETMLIM) {
+    result.outcome = Outcome::time_limit;
+    return result;
+  }
+  if (rc != 0) return result;  // unknown
+  switch (glp_get_status(problem)) {
+    case GLP_NOFEAS:
+      result.outcome = Outcome::infeasible;
+      return result;
+    case GLP_UNBND:
+      // An unbounded relaxation says nothing about integer feasibility.
+      result.outcome =
+          glp_get_num_int(problem) > 0 ? Outcome::infeasible_or_unbounded : Outcome::unbounded;
+      return result;
+    case GLP_OPT:
+      if (intopt_rc == GLP_ENOPFS) {
+        // The presolver's proof covers integrality, which the relaxation ignores.
+        result.outcome = Outcome::infeasible;
+        return result;
+      } else {
+        // Conflicting verdicts: search again from the relaxation's optimal basis.
+        const glp_iocp again =
+            branch_and_cut_parameters(message_level, deadline.remaining_ms(), false);
+        return from_intopt(problem, glp_intopt(problem, &again));
+      }
+    default:
+      return result;  // unknown
+  }
+}
+
+SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& deadline) {
+  SolveResult result;
+  if (!(options.time_limit > 0.0)) {
+    result.outcome = Outcome::time_limit;
+    return result;
+  }
+  if (!make_bounds_acceptable(problem)) {
+    result.outcome = Outcome::infeasible;
+    return result;
+  }
+  const int message_level = options.log ? GLP_MSG_ON : GLP_MSG_OFF;
+  const glp_iocp parameters =
+      branch_and_cut_parameters(message_level, deadline.remaining_ms(), true);
+  const int rc = glp_intopt(problem, &parameters);
+  if (rc == GLP_ENOPFS || rc == GLP_ENODFS)
+    return settle_presolver_verdict(problem, rc, message_level, deadline);
+  return from_intopt(problem, rc);
+}
+
+}  // namespace
+
+SolveResult solve(glp_prob& problem, const SolveOptions& options) {
+  const Clock::time_point start = Clock::now();
+  const Deadline deadline(start, options.time_limit);
+  TermOutGuard out(options.log);
+  std::optional<TermHookGuard> hook;
+  if (options.log && options.log_sink) hook.emplace(options.log_sink);
+  SolveResult result = run(&problem, options, deadline);
+  result.seconds = deadline.elapsed();
+  return result;
+}
+
+}  // namespace vardelmo::engine

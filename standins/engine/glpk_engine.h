@@ -1,0 +1,105 @@
+// Solver engine shared by the SCIP and Gurobi stand-ins: reads CPLEX LP
+// files and solves them with GLPK's branch-and-cut.
+#pragma once
+
+#include <glpk.h>
+
+#include <functional>
+#include <limits>
+#include <memory>
+#include <string>
+
+namespace vardelmo::engine {
+
+struct ProblemDeleter {
+  void operator()(glp_prob* problem) const noexcept { glp_delete_prob(problem); }
+};
+using Problem = std::unique_ptr<glp_prob, ProblemDeleter>;
+
+Problem make_problem();
+
+// GLPK's terminal switch is process-wide and other GLPK users in the process
+// depend on it, so every change is undone on scope exit.
+class TermOutGuard {
+ public:
+  explicit TermOutGuard(bool on) noexcept;
+  ~TermOutGuard();
+  TermOutGuard(const TermOutGuard&) = delete;
+  TermOutGuard& operator=(const TermOutGuard&) = delete;
+
+ private:
+  int previous_;
+};
+
+// Routes GLPK's terminal text to a callback while in scope; the callback
+// decides where the text goes, GLPK itself prints nothing meanwhile.
+class TermHookGuard {
+ public:
+  using Sink = std::function<void(const char*)>;
+  explicit TermHookGuard(Sink sink);
+  ~TermHookGuard();
+  TermHookGuard(const TermHookGuard&) = delete;
+  TermHookGuard& operator=(const TermHookGuard&) = delete;
+
+ private:
+  static int forward(void* info, const char* text);
+  Sink sink_;
+};
+
+enum class ReadStatus { ok, no_file, bad_format };
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::bad_format;
+  Problem problem;      // set when status is ok
+  std::string message;  // why reading failed, one line per problem found
+};
+
+// Never prints: GLPK's reader messages are captured into `message`.
+ReadResult read_lp_file(const std::string& path);
+
+struct ProblemSize {
+  int rows = 0;
+  int columns = 0;
+  int binaries = 0;
+  int integers = 0;  // integer columns that are not binary
+  int continuous = 0;
+  int nonzeros = 0;
+  bool maximise = false;
+};
+
+ProblemSize problem_size(glp_prob* problem);
+
+enum class Outcome {
+  optimal,
+  infeasible,
+  unbounded,
+  infeasible_or_unbounded,
+  time_limit,
+  unknown,
+};
+
+struct SolveOptions {
+  // Seconds of wall-clock time; infinity (or anything huge) means none.
+  double time_limit = std::numeric_limits<double>::infinity();
+  bool log = true;
+  // With log on: receives GLPK's log instead of standard output.
+  TermHookGuard::Sink log_sink;
+};
+
+struct SolveResult {
+  Outcome outcome = Outcome::unknown;
+  bool has_solution = false;
+  double objective = 0.0;  // in the model's own sense; valid with has_solution
+  double seconds = 0.0;    // wall-clock time of the solve
+};
+
+// May tighten bounds in place (integer columns with fractional bounds,
+// double bounds that coincide); the feasible set stays the same.
+SolveResult solve(glp_prob& problem, const SolveOptions& options);
+
+// GLPK time limits are int milliseconds with INT_MAX meaning "none".
+int time_limit_ms(double seconds) noexcept;
+
+std::string glpk_version();
+
+}  // namespace vardelmo::engine

@@ -1,0 +1,521 @@
+// Gurobi's C interface as far as Vardelmo uses it, solving with GLPK.
+
+// The library is built with hidden visibility; its interface is exported.
+#pragma GCC visibility push(default)
+#include "gurobi_c.h"
+#include "gurobi_standin_control.h"
+#pragma GCC visibility pop
+
+#include <strings.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "call_journal.h"
+#include "glpk_engine.h"
+
+namespace engine = vardelmo::engine;
+
+namespace {
+
+// Error codes the header leaves out because Vardelmo never tests for them.
+constexpr int kErrorOutOfMemory = 10001;
+constexpr int kErrorFileWrite = 10013;
+constexpr int kErrorNetwork = 10022;
+constexpr int kErrorCloud = 10028;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+struct Settings {
+  int output_flag = 1;
+  double time_limit = GRB_INFINITY;
+};
+
+// Where an environment's log goes besides standard output; a model's copy of
+// the environment shares it.
+struct LogTargets {
+  std::shared_ptr<std::FILE> file;
+  int (*callback)(char* msg, void* logdata) = nullptr;
+  void* callback_data = nullptr;
+};
+
+}  // namespace
+
+struct _GRBenv {
+  Settings settings;
+  LogTargets targets;
+  std::string error;
+  GRBmodel* owner = nullptr;  // set on a model's own copy, which the model frees
+};
+
+struct _GRBmodel {
+  _GRBenv env;
+  engine::Problem problem;
+  std::string name;
+  engine::ProblemSize size;
+  int status = GRB_LOADED;
+  bool has_solution = false;
+  double objective = 0.0;
+  double runtime = 0.0;
+};
+
+namespace {
+
+engine::CallJournal& journal() {
+  static engine::CallJournal instance;
+  return instance;
+}
+
+bool same_name(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
+
+bool is_empty(const char* text) { return text == nullptr || *text == '\0'; }
+
+// The shortest text that reads back as the same number, as Gurobi prints
+// parameter values.
+std::string number_text(double value) {
+  char buffer[40];
+  for (int precision = 1; precision <= 17; ++precision) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+    if (std::strtod(buffer, nullptr) == value) break;
+  }
+  return buffer;
+}
+
+std::string formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string formatted(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  va_end(args);
+  return text;
+}
+
+void write_log(const _GRBenv& env, const char* text) {
+  if (env.settings.output_flag == 0) return;
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+  if (env.targets.file) {
+    std::fputs(text, env.targets.file.get());
+    std::fflush(env.targets.file.get());
+  }
+  if (env.targets.callback != nullptr) {
+    // The callback takes a mutable string.
+    std::vector<char> message(text, text + std::strlen(text) + 1);
+    env.targets.callback(message.data(), env.targets.callback_data);
+  }
+}
+
+void write_log(const _GRBenv& env, const std::string& text) { write_log(env, text.c_str()); }
+
+int fail(_GRBenv* env, int code, std::string message) {
+  if (env != nullptr) env->error = std::move(message);
+  return code;
+}
+
+// Consumes a failure armed for this call, storing its text on `errors`.
+bool injected_failure(const char* function, const void* handle, _GRBenv* errors, int* code) {
+  auto failure = journal().enter(function, handle);
+  if (!failure) return false;
+  *code = failure->code;
+  if (errors != nullptr) {
+    errors->error = failure->message.empty() ? std::string("Injected failure of ") + function
+                                             : std::move(failure->message);
+  }
+  return true;
+}
+
+// No C++ exception may leave the C interface.
+template <typename Body>
+int guarded(_GRBenv* errors, Body body) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    if (errors != nullptr) errors->error.clear();  // assigning a message could throw again
+    return kErrorOutOfMemory;
+  } catch (...) {
+    return fail(errors, GRB_ERROR_INVALID_ARGUMENT, "Unexpected failure");
+  }
+}
+
+bool ends_with(const std::string& text, const char* suffix) {
+  const std::size_t length = std::strlen(suffix);
+  return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+}
+
+std::string model_name(const std::string& filename) {
+  const std::size_t slash = filename.rfind('/');
+  std::string name = slash == std::string::npos ? filename : filename.substr(slash + 1);
+  return name.substr(0, name.size() - 3);  // drop ".lp"
+}
+
+std::string one_line(std::string text) {
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at))
+    text.replace(at, 1, "; ");
+  return text;
+}
+
+int to_status(const engine::SolveResult& result) {
+  switch (result.outcome) {
+    case engine::Outcome::optimal:
+      return GRB_OPTIMAL;
+    case engine::Outcome::infeasible:
+      return GRB_INFEASIBLE;
+    case engine::Outcome::unbounded:
+      return GRB_UNBOUNDED;
+    case engine::Outcome::infeasible_or_unbounded:
+      return GRB_INF_OR_UNBD;
+    case engine::Outcome::time_limit:
+      return GRB_TIME_LIMIT;
+    case engine::Outcome::unknown:
+      break;
+  }
+  return result.has_solution ? GRB_SUBOPTIMAL : GRB_NUMERIC;
+}
+
+std::string closing_log(const _GRBmodel& model) {
+  std::string text = formatted("\nSolved in %.2f seconds\n", model.runtime);
+  switch (model.status) {
+    case GRB_OPTIMAL:
+      text += "Optimal solution found\n";
+      break;
+    case GRB_INFEASIBLE:
+      text += "Model is infeasible\n";
+      break;
+    case GRB_UNBOUNDED:
+      text += "Model is unbounded\n";
+      break;
+    case GRB_INF_OR_UNBD:
+      text += "Model is infeasible or unbounded\n";
+      break;
+    case GRB_TIME_LIMIT:
+      text += "Time limit reached\n";
+      break;
+    default:
+      text += "Optimization stopped: GLPK could not complete the solve\n";
+      break;
+  }
+  if (model.has_solution) {
+    text += formatted("Best objective %.12e\n", model.objective);
+  } else if (model.status == GRB_TIME_LIMIT) {
+    text += "Best objective -\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Routers, passwords, groups, priorities, idle timeouts, secret keys and the
+// queue callback only matter for Compute Server and Instant Cloud
+// environments, which are refused.
+int GRBloadenvadv(GRBenv** envP, const char* logfilename, int /*apitype*/, int major, int minor,
+                  int /*tech*/, const char* server, const char* /*router*/,
+                  const char* /*password*/, const char* /*group*/, int /*priority*/,
+                  int /*idletimeout*/, const char* cloudaccessid, const char* /*cloudsecretkey*/,
+                  int (* /*cb*/)(GRBmodel* model, void* cbdata, int where, void* usrdata),
+                  void* /*usrdata*/, int (*logcb)(char* msg, void* logdata), void* logdata) {
+  int code = 0;
+  if (envP == nullptr) {
+    if (injected_failure("GRBloadenvadv", nullptr, nullptr, &code)) return code;
+    return GRB_ERROR_NULL_ARGUMENT;
+  }
+  *envP = new (std::nothrow) _GRBenv;
+  if (*envP == nullptr) return kErrorOutOfMemory;
+  GRBenv* env = *envP;
+  if (injected_failure("GRBloadenvadv", env, env, &code)) return code;
+  return guarded(env, [&] {
+    if (major != GRB_VERSION_MAJOR || minor != GRB_VERSION_MINOR) {
+      return fail(
+          env, GRB_ERROR_INVALID_ARGUMENT,
+          formatted("Program built for Gurobi %d.%d, but this library is version %d.%d.%d", major,
+                    minor, GRB_VERSION_MAJOR, GRB_VERSION_MINOR, GRB_VERSION_TECHNICAL));
+    }
+    if (!is_empty(server)) {
+      return fail(
+          env, kErrorNetwork,
+          formatted(
+              "No Compute Server available: this Gurobi stand-in only solves locally (server '%s')",
+              server));
+    }
+    if (!is_empty(cloudaccessid)) {
+      return fail(env, kErrorCloud,
+                  "No Instant Cloud available: this Gurobi stand-in only solves locally");
+    }
+    if (!is_empty(logfilename)) {
+      std::FILE* file = std::fopen(logfilename, "a");
+      if (file == nullptr) {
+        return fail(
+            env, kErrorFileWrite,
+            formatted("Unable to open log file '%s': %s", logfilename, std::strerror(errno)));
+      }
+      env->targets.file.reset(file, FileCloser());
+    }
+    env->targets.callback = logcb;
+    env->targets.callback_data = logdata;
+    return 0;
+  });
+}
+
+int GRBsetintparam(GRBenv* env, const char* paramname, int value) {
+  int code = 0;
+  if (injected_failure("GRBsetintparam", env, env, &code)) return code;
+  if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  return guarded(env, [&] {
+    if (paramname == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No parameter name given");
+    if (same_name(paramname, "OutputFlag")) {
+      if (value < 0 || value > 1) {
+        return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
+                    formatted("Unable to set parameter OutputFlag to value %d (%s)", value,
+                              value < 0 ? "minimum is 0" : "maximum is 1"));
+      }
+      env->settings.output_flag = value;
+      return 0;
+    }
+    if (same_name(paramname, "TimeLimit")) {
+      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
+                  "Parameter TimeLimit is of type double, not int");
+    }
+    return fail(env, GRB_ERROR_UNKNOWN_PARAMETER, formatted("Unknown parameter '%s'", paramname));
+  });
+}
+
+int GRBsetdblparam(GRBenv* env, const char* paramname, double value) {
+  int code = 0;
+  if (injected_failure("GRBsetdblparam", env, env, &code)) return code;
+  if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  return guarded(env, [&] {
+    if (paramname == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No parameter name given");
+    if (same_name(paramname, "TimeLimit")) {
+      if (!(value >= 0.0)) {
+        return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
+                    formatted("Unable to set parameter TimeLimit to value %s (minimum is 0)",
+                              number_text(value).c_str()));
+      }
+      env->settings.time_limit = std::fmin(value, GRB_INFINITY);
+      write_log(*env,
+                formatted("Set parameter TimeLimit to value %s\n", number_text(value).c_str()));
+      return 0;
+    }
+    if (same_name(paramname, "OutputFlag")) {
+      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
+                  "Parameter OutputFlag is of type int, not double");
+    }
+    return fail(env, GRB_ERROR_UNKNOWN_PARAMETER, formatted("Unknown parameter '%s'", paramname));
+  });
+}
+
+int GRBstartenv(GRBenv* env) {
+  int code = 0;
+  if (injected_failure("GRBstartenv", env, env, &code)) return code;
+  if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  return 0;  // environments are started when loaded
+}
+
+void GRBfreeenv(GRBenv* env) {
+  journal().enter("GRBfreeenv", env);
+  // A model's environment belongs to the model and goes with it.
+  if (env == nullptr || env->owner != nullptr) return;
+  delete env;
+}
+
+int GRBreadmodel(GRBenv* env, const char* filename, GRBmodel** modelP) {
+  if (modelP != nullptr) *modelP = nullptr;  // whatever happens below, no model is left behind
+  int code = 0;
+  if (injected_failure("GRBreadmodel", env, env, &code)) return code;
+  if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (modelP == nullptr)
+    return fail(env, GRB_ERROR_NULL_ARGUMENT, "No place to store the model given");
+  if (filename == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No file name given");
+  return guarded(env, [&] {
+    const std::string path = filename;
+    if (!ends_with(path, ".lp")) {
+      return fail(env, GRB_ERROR_FILE_READ, formatted("Unknown file type for file '%s'", filename));
+    }
+    engine::ReadResult read = engine::read_lp_file(path);
+    if (read.status == engine::ReadStatus::no_file) {
+      return fail(
+          env, GRB_ERROR_FILE_READ,
+          formatted("Unable to open file '%s' for input: %s", filename, read.message.c_str()));
+    }
+    if (read.status == engine::ReadStatus::bad_format) {
+      return fail(env, GRB_ERROR_FILE_READ,
+                  formatted("Unable to read LP format file '%s': %s", filename,
+                            one_line(read.message).c_str()));
+    }
+    auto model = std::make_unique<_GRBmodel>();
+    model->env.settings = env->settings;
+    model->env.targets = env->targets;
+    model->env.owner = model.get();
+    model->name = model_name(path);
+    model->size = engine::problem_size(read.problem.get());
+    model->problem = std::move(read.problem);
+    write_log(*env,
+              formatted("Read LP format model from file %s\n%s: %d rows, %d columns, %d nonzeros\n",
+                        filename, model->name.c_str(), model->size.rows, model->size.columns,
+                        model->size.nonzeros));
+    *modelP = model.release();
+    return 0;
+  });
+}
+
+GRBenv* GRBgetenv(GRBmodel* model) {
+  journal().enter("GRBgetenv", model);
+  return model != nullptr ? &model->env : nullptr;
+}
+
+int GRBgetintattr(GRBmodel* model, const char* attrname, int* valueP) {
+  int code = 0;
+  if (injected_failure("GRBgetintattr", model, model != nullptr ? &model->env : nullptr, &code))
+    return code;
+  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  _GRBenv* env = &model->env;
+  return guarded(env, [&] {
+    if (attrname == nullptr || valueP == nullptr) {
+      return fail(env, GRB_ERROR_NULL_ARGUMENT,
+                  "No attribute name or no place for its value given");
+    }
+    if (same_name(attrname, "Status")) {
+      *valueP = model->status;
+      return 0;
+    }
+    if (same_name(attrname, "ObjVal") || same_name(attrname, "Runtime")) {
+      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
+                  formatted("Attribute '%s' is of type double, not int", attrname));
+    }
+    return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
+  });
+}
+
+int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
+  int code = 0;
+  if (injected_failure("GRBgetdblattr", model, model != nullptr ? &model->env : nullptr, &code))
+    return code;
+  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  _GRBenv* env = &model->env;
+  return guarded(env, [&] {
+    if (attrname == nullptr || valueP == nullptr) {
+      return fail(env, GRB_ERROR_NULL_ARGUMENT,
+                  "No attribute name or no place for its value given");
+    }
+    if (same_name(attrname, "ObjVal")) {
+      if (!model->has_solution) {
+        return fail(env, GRB_ERROR_DATA_NOT_AVAILABLE, "Unable to retrieve attribute 'ObjVal'");
+      }
+      *valueP = model->objective;
+      return 0;
+    }
+    if (same_name(attrname, "Runtime")) {
+      *valueP = model->runtime;
+      return 0;
+    }
+    if (same_name(attrname, "Status")) {
+      return fail(env, GRB_ERROR_INVALID_ARGUMENT, "Attribute 'Status' is of type int, not double");
+    }
+    return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
+  });
+}
+
+int GRBupdatemodel(GRBmodel* model) {
+  int code = 0;
+  if (injected_failure("GRBupdatemodel", model, model != nullptr ? &model->env : nullptr, &code))
+    return code;
+  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  return 0;  // models are only ever read whole, so nothing is pending
+}
+
+int GRBoptimize(GRBmodel* model) {
+  int code = 0;
+  if (injected_failure("GRBoptimize", model, model != nullptr ? &model->env : nullptr, &code))
+    return code;
+  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  _GRBenv* env = &model->env;
+  return guarded(env, [&] {
+    write_log(
+        *env,
+        formatted(
+            "Gurobi Optimizer stand-in (interface of version %d.%d.%d), solving with GLPK %s\n"
+            "Optimize a model with %d rows, %d columns and %d nonzeros\n",
+            GRB_VERSION_MAJOR, GRB_VERSION_MINOR, GRB_VERSION_TECHNICAL,
+            engine::glpk_version().c_str(), model->size.rows, model->size.columns,
+            model->size.nonzeros));
+    engine::SolveOptions options;
+    if (env->settings.time_limit < GRB_INFINITY) options.time_limit = env->settings.time_limit;
+    options.log = env->settings.output_flag != 0;
+    options.log_sink = [env](const char* text) { write_log(*env, text); };
+    const engine::SolveResult result = engine::solve(*model->problem, options);
+    model->status = to_status(result);
+    model->has_solution = result.has_solution;
+    model->objective = result.objective;
+    model->runtime = result.seconds;
+    write_log(*env, closing_log(*model));
+    return 0;
+  });
+}
+
+int GRBfreemodel(GRBmodel* model) {
+  int code = 0;
+  if (injected_failure("GRBfreemodel", model, model != nullptr ? &model->env : nullptr, &code))
+    return code;
+  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  delete model;
+  return 0;
+}
+
+const char* GRBgeterrormsg(GRBenv* env) {
+  journal().enter("GRBgeterrormsg", env);
+  if (env == nullptr) return "No environment given";
+  return env->error.c_str();
+}
+
+int GRBstandin_failnext(const char* function, int error, const char* message) {
+  static const char* const failing[] = {
+      "GRBloadenvadv", "GRBsetintparam", "GRBsetdblparam", "GRBstartenv", "GRBreadmodel",
+      "GRBgetintattr", "GRBgetdblattr",  "GRBupdatemodel", "GRBoptimize", "GRBfreemodel"};
+  if (function == nullptr || error == 0) return GRB_ERROR_INVALID_ARGUMENT;
+  for (const char* name : failing) {
+    if (std::strcmp(name, function) != 0) continue;
+    try {
+      journal().arm(name, engine::InjectedFailure{error, message != nullptr ? message : ""});
+    } catch (...) {
+      return kErrorOutOfMemory;
+    }
+    return 0;
+  }
+  return GRB_ERROR_INVALID_ARGUMENT;
+}
+
+void GRBstandin_record(int on) { journal().set_recording(on != 0); }
+
+int GRBstandin_callcount(void) { return static_cast<int>(journal().size()); }
+
+const char* GRBstandin_callname(int index) {
+  if (index < 0) return nullptr;
+  const auto call = journal().at(static_cast<std::size_t>(index));
+  return call ? call->function : nullptr;
+}
+
+void* GRBstandin_callhandle(int index) {
+  if (index < 0) return nullptr;
+  const auto call = journal().at(static_cast<std::size_t>(index));
+  return call ? const_cast<void*>(call->handle) : nullptr;
+}
+
+void GRBstandin_reset(void) { journal().reset(); }
+
+}  // extern "C"

@@ -1,0 +1,393 @@
+// SCIP's callable library as far as Vardelmo uses it, solving with GLPK.
+
+#include <strings.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "call_journal.h"
+#include "glpk_engine.h"
+#include "scip/scip.h"
+#include "scip/scipdefplugins.h"
+#include "scip/standin_control.h"
+
+namespace engine = vardelmo::engine;
+
+struct Scip {
+  bool lp_reader = false;  // included with the default plugins
+  bool quiet = false;      // normal output silenced
+  SCIP_Real time_limit = 1e20;
+  engine::Problem problem;  // none: initialization stage
+  bool maximise = false;
+  SCIP_STATUS status = SCIP_STATUS_UNKNOWN;
+  SCIP_Real solving_time = 0.0;
+  bool has_solution = false;
+  SCIP_Real primal_bound = 0.0;
+};
+
+namespace {
+
+constexpr SCIP_Real kInfinity = 1e20;
+
+engine::CallJournal& journal() {
+  static engine::CallJournal instance;
+  return instance;
+}
+
+const char* base_name(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return slash != nullptr ? slash + 1 : path;
+}
+
+// Errors go to standard error whatever the instance's output setting, as
+// SCIP's do.
+__attribute__((format(printf, 3, 4))) void print_error(const char* file, int line,
+                                                       const char* format, ...) {
+  std::fprintf(stderr, "[%s:%d] ERROR: ", base_name(file), line);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+}
+
+#define STANDIN_ERROR(...) print_error(__FILE__, __LINE__, __VA_ARGS__)
+
+__attribute__((format(printf, 2, 3))) void print_info(const Scip& scip, const char* format, ...) {
+  if (scip.quiet) return;
+  va_list args;
+  va_start(args, format);
+  std::vprintf(format, args);
+  va_end(args);
+  std::fflush(stdout);  // keeps our lines in order with GLPK's log
+}
+
+bool injected_failure(const char* function, SCIP_RETCODE* retcode) {
+  const auto failure = journal().enter(function);
+  if (!failure) return false;
+  *retcode = static_cast<SCIP_RETCODE>(failure->code);
+  STANDIN_ERROR("injected failure of <%s>: return code <%d>\n", function, failure->code);
+  return true;
+}
+
+SCIP_RETCODE no_instance(const char* function) {
+  STANDIN_ERROR("cannot call <%s> without a SCIP instance\n", function);
+  return SCIP_INVALIDCALL;
+}
+
+// No C++ exception may leave the C interface.
+template <typename Body>
+SCIP_RETCODE guarded(const char* function, Body body) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    STANDIN_ERROR("out of memory in <%s>\n", function);
+    return SCIP_NOMEMORY;
+  } catch (...) {
+    STANDIN_ERROR("unexpected failure in <%s>\n", function);
+    return SCIP_ERROR;
+  }
+}
+
+void forget_solve(Scip& scip) {
+  scip.status = SCIP_STATUS_UNKNOWN;
+  scip.solving_time = 0.0;
+  scip.has_solution = false;
+  scip.primal_bound = 0.0;
+}
+
+// The extension SCIP picks a reader by: what follows the last dot of the
+// file's base name, if anything.
+std::string file_extension(const char* filename) {
+  const char* name = base_name(filename);
+  const char* dot = std::strrchr(name, '.');
+  return dot != nullptr ? std::string(dot + 1) : std::string();
+}
+
+bool is_final(SCIP_STATUS status) {
+  return status == SCIP_STATUS_OPTIMAL || status == SCIP_STATUS_INFEASIBLE ||
+         status == SCIP_STATUS_UNBOUNDED || status == SCIP_STATUS_INFORUNBD;
+}
+
+SCIP_STATUS to_status(engine::Outcome outcome) {
+  switch (outcome) {
+    case engine::Outcome::optimal:
+      return SCIP_STATUS_OPTIMAL;
+    case engine::Outcome::infeasible:
+      return SCIP_STATUS_INFEASIBLE;
+    case engine::Outcome::unbounded:
+      return SCIP_STATUS_UNBOUNDED;
+    case engine::Outcome::infeasible_or_unbounded:
+      return SCIP_STATUS_INFORUNBD;
+    case engine::Outcome::time_limit:
+      return SCIP_STATUS_TIMELIMIT;
+    case engine::Outcome::unknown:
+      break;
+  }
+  return SCIP_STATUS_UNKNOWN;
+}
+
+const char* status_text(SCIP_STATUS status) {
+  switch (status) {
+    case SCIP_STATUS_OPTIMAL:
+      return "problem is solved [optimal solution found]";
+    case SCIP_STATUS_INFEASIBLE:
+      return "problem is solved [infeasible]";
+    case SCIP_STATUS_UNBOUNDED:
+      return "problem is solved [unbounded]";
+    case SCIP_STATUS_INFORUNBD:
+      return "problem is solved [infeasible or unbounded]";
+    case SCIP_STATUS_TIMELIMIT:
+      return "solving was interrupted [time limit reached]";
+    default:
+      return "unknown";
+  }
+}
+
+SCIP_Real primal_bound(const Scip& scip) {
+  if (scip.has_solution) return scip.primal_bound;
+  return scip.maximise ? -kInfinity : kInfinity;
+}
+
+}  // namespace
+
+extern "C" {
+
+SCIP_RETCODE SCIPcreate(SCIP** scip) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPcreate", &injected)) return injected;
+  if (scip == nullptr) {
+    STANDIN_ERROR("cannot create a SCIP instance without a place to store it\n");
+    return SCIP_ERROR;
+  }
+  *scip = new (std::nothrow) Scip;
+  if (*scip == nullptr) {
+    STANDIN_ERROR("out of memory in <SCIPcreate>\n");
+    return SCIP_NOMEMORY;
+  }
+  return SCIP_OKAY;
+}
+
+SCIP_RETCODE SCIPincludeDefaultPlugins(SCIP* scip) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPincludeDefaultPlugins", &injected)) return injected;
+  if (scip == nullptr) return no_instance("SCIPincludeDefaultPlugins");
+  if (scip->lp_reader) {
+    STANDIN_ERROR("reader <lpreader> already included.\n");
+    return SCIP_INVALIDDATA;
+  }
+  scip->lp_reader = true;
+  return SCIP_OKAY;
+}
+
+SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPcreateProbBasic", &injected)) return injected;
+  if (scip == nullptr) return no_instance("SCIPcreateProbBasic");
+  if (name == nullptr) {
+    STANDIN_ERROR("cannot create a problem without a name\n");
+    return SCIP_INVALIDDATA;
+  }
+  return guarded("SCIPcreateProbBasic", [&] {
+    engine::Problem problem = engine::make_problem();
+    glp_set_prob_name(problem.get(), name);
+    scip->problem = std::move(problem);
+    scip->maximise = false;
+    forget_solve(*scip);
+    return SCIP_OKAY;
+  });
+}
+
+SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extension) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPreadProb", &injected)) return injected;
+  if (scip == nullptr) return no_instance("SCIPreadProb");
+  if (filename == nullptr) {
+    STANDIN_ERROR("cannot read a problem without a file name\n");
+    return SCIP_INVALIDDATA;
+  }
+  return guarded("SCIPreadProb", [&] {
+    const std::string chosen =
+        extension != nullptr ? std::string(extension) : file_extension(filename);
+    if (!scip->lp_reader || strcasecmp(chosen.c_str(), "lp") != 0) {
+      STANDIN_ERROR("no reader for input file <%s> available\n", filename);
+      return SCIP_PLUGINNOTFOUND;
+    }
+    engine::ReadResult read = engine::read_lp_file(filename);
+    if (read.status != engine::ReadStatus::ok) {
+      // The reader has already discarded the previous problem.
+      scip->problem.reset();
+      forget_solve(*scip);
+    }
+    if (read.status == engine::ReadStatus::no_file) {
+      STANDIN_ERROR("cannot open file <%s> for reading: %s\n", filename, read.message.c_str());
+      return SCIP_NOFILE;
+    }
+    if (read.status == engine::ReadStatus::bad_format) {
+      std::size_t begin = 0;
+      while (begin < read.message.size()) {
+        std::size_t end = read.message.find('\n', begin);
+        if (end == std::string::npos) end = read.message.size();
+        STANDIN_ERROR("%s\n", read.message.substr(begin, end - begin).c_str());
+        begin = end + 1;
+      }
+      return SCIP_READERROR;
+    }
+    const engine::ProblemSize size = engine::problem_size(read.problem.get());
+    scip->problem = std::move(read.problem);
+    scip->maximise = size.maximise;
+    forget_solve(*scip);
+    print_info(
+        *scip,
+        "original problem has %d variables (%d bin, %d int, %d impl, %d cont) and %d constraints\n",
+        size.columns, size.binaries, size.integers, 0, size.continuous, size.rows);
+    return SCIP_OKAY;
+  });
+}
+
+SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPsetRealParam", &injected)) return injected;
+  if (scip == nullptr) return no_instance("SCIPsetRealParam");
+  if (name == nullptr || std::strcmp(name, "limits/time") != 0) {
+    STANDIN_ERROR("parameter <%s> unknown\n", name != nullptr ? name : "(null)");
+    return SCIP_PARAMETERUNKNOWN;
+  }
+  if (!(value >= 0.0 && value <= kInfinity)) {
+    STANDIN_ERROR(
+        "Invalid value <%.15g> for real parameter <%s>. Must be in range [%.15g,%.15g].\n", value,
+        name, 0.0, kInfinity);
+    return SCIP_PARAMETERWRONGVAL;
+  }
+  scip->time_limit = value;
+  return SCIP_OKAY;
+}
+
+SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPsetMessagehdlr", &injected)) return injected;
+  if (scip == nullptr) return no_instance("SCIPsetMessagehdlr");
+  if (messagehdlr != nullptr) {
+    // Programs cannot create handlers through this library, so a
+    // non-NULL one did not come from it.
+    STANDIN_ERROR("unknown message handler: only NULL (no output) is available\n");
+    return SCIP_INVALIDDATA;
+  }
+  scip->quiet = true;
+  return SCIP_OKAY;
+}
+
+SCIP_RETCODE SCIPsolve(SCIP* scip) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPsolve", &injected)) return injected;
+  if (scip == nullptr) return no_instance("SCIPsolve");
+  if (!scip->problem) {
+    STANDIN_ERROR("method <SCIPsolve> cannot be called in the initialization stage\n");
+    return SCIP_INVALIDCALL;
+  }
+  if (is_final(scip->status)) return SCIP_OKAY;
+  return guarded("SCIPsolve", [&] {
+    print_info(*scip, "SCIP stand-in (SCIP 10 interface) solving with GLPK %s\n",
+               engine::glpk_version().c_str());
+    engine::SolveOptions options;
+    // As in SCIP, the time limit covers all solves since the problem was read.
+    options.time_limit =
+        scip->time_limit >= kInfinity ? options.time_limit : scip->time_limit - scip->solving_time;
+    options.log = !scip->quiet;
+    const engine::SolveResult result = engine::solve(*scip->problem, options);
+    scip->solving_time += result.seconds;
+    scip->status = to_status(result.outcome);
+    scip->has_solution = result.has_solution;
+    scip->primal_bound = result.objective;
+    print_info(*scip, "\nSCIP Status        : %s\n", status_text(scip->status));
+    print_info(*scip, "Solving Time (sec) : %.2f\n", scip->solving_time);
+    print_info(*scip, "Primal Bound       : %+.14e (%d solutions)\n", primal_bound(*scip),
+               scip->has_solution ? 1 : 0);
+    return SCIP_OKAY;
+  });
+}
+
+SCIP_STATUS SCIPgetStatus(SCIP* scip) {
+  journal().enter("SCIPgetStatus");
+  if (scip == nullptr) {
+    no_instance("SCIPgetStatus");
+    return SCIP_STATUS_UNKNOWN;
+  }
+  return scip->status;
+}
+
+SCIP_Real SCIPgetSolvingTime(SCIP* scip) {
+  journal().enter("SCIPgetSolvingTime");
+  if (scip == nullptr) {
+    no_instance("SCIPgetSolvingTime");
+    return 0.0;
+  }
+  return scip->solving_time;
+}
+
+SCIP_Real SCIPgetPrimalbound(SCIP* scip) {
+  journal().enter("SCIPgetPrimalbound");
+  if (scip == nullptr) {
+    no_instance("SCIPgetPrimalbound");
+    return kInfinity;
+  }
+  return primal_bound(*scip);
+}
+
+SCIP_RETCODE SCIPfree(SCIP** scip) {
+  SCIP_RETCODE injected;
+  if (injected_failure("SCIPfree", &injected)) return injected;
+  if (scip == nullptr || *scip == nullptr) return no_instance("SCIPfree");
+  delete *scip;
+  *scip = nullptr;
+  return SCIP_OKAY;
+}
+
+void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline) {
+  journal().enter("SCIPmessagePrintErrorHeader");
+  std::fprintf(stderr, "[%s:%d] ERROR: ", sourcefile != nullptr ? sourcefile : "(null)",
+               sourceline);
+}
+
+void SCIPmessagePrintError(const char* formatstr, ...) {
+  journal().enter("SCIPmessagePrintError");
+  if (formatstr == nullptr) return;
+  va_list args;
+  va_start(args, formatstr);
+  std::vfprintf(stderr, formatstr, args);
+  va_end(args);
+}
+
+int SCIPstandinFailNext(const char* function, SCIP_RETCODE retcode) {
+  static const char* const failing[] = {
+      "SCIPcreate",       "SCIPincludeDefaultPlugins", "SCIPcreateProbBasic", "SCIPreadProb",
+      "SCIPsetRealParam", "SCIPsetMessagehdlr",        "SCIPsolve",           "SCIPfree"};
+  if (function == nullptr) return 0;
+  for (const char* name : failing) {
+    if (std::strcmp(name, function) == 0) {
+      try {
+        journal().arm(name, engine::InjectedFailure{retcode, std::string()});
+      } catch (...) {
+        return 0;
+      }
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void SCIPstandinRecordCalls(int on) { journal().set_recording(on != 0); }
+
+int SCIPstandinGetNCalls(void) { return static_cast<int>(journal().size()); }
+
+const char* SCIPstandinGetCall(int index) {
+  if (index < 0) return nullptr;
+  const auto call = journal().at(static_cast<std::size_t>(index));
+  return call ? call->function : nullptr;
+}
+
+void SCIPstandinReset(void) { journal().reset(); }
+
+}  // extern "C"

@@ -1,0 +1,235 @@
+// The Gurobi layer and runner against the stand-in's failure injection and
+// call record.
+
+#include <gtest/gtest.h>
+#include <gurobi_c.h>
+#include <gurobi_standin_control.h>
+
+#include <string>
+#include <vector>
+
+#include "batch/outcome.h"
+#include "process.h"
+#include "shell/settings.h"
+#include "solvers/gurobi_client.h"
+#include "solvers/gurobi_runner.h"
+
+namespace vardelmo {
+namespace {
+
+struct Call {
+  std::string name;
+  void* handle;
+  bool operator==(const Call& other) const { return name == other.name && handle == other.handle; }
+};
+
+[[maybe_unused]] std::ostream& operator<<(std::ostream& out, const Call& call) {
+  return out << call.name << "(" << call.handle << ")";
+}
+
+std::vector<Call> recorded() {
+  std::vector<Call> calls;
+  for (int i = 0; i < GRBstandin_callcount(); ++i)
+    calls.push_back({GRBstandin_callname(i), GRBstandin_callhandle(i)});
+  return calls;
+}
+
+std::vector<std::string> names(const std::vector<Call>& calls) {
+  std::vector<std::string> result;
+  for (const Call& call : calls) result.push_back(call.name);
+  return result;
+}
+
+const std::string kModel = std::string(VARDELMO_TEST_MODELS) + "/opt/decimals.lp";
+
+class GurobiLayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GRBstandin_reset();
+    GRBstandin_record(1);
+  }
+  void TearDown() override { GRBstandin_reset(); }
+
+  /// Runs `action`, which must raise, and returns what it raised.
+  template <typename Action>
+  GRBException raised(Action action) {
+    try {
+      action();
+    } catch (const GRBException& error) {
+      return error;
+    }
+    ADD_FAILURE() << "no GRBException";
+    return GRBException("", 0);
+  }
+};
+
+TEST_F(GurobiLayer, FailedCreationFreesTheEnvironmentBeforeRaising) {
+  GRBstandin_failnext("GRBloadenvadv", 10009, "no licence here");
+  GRBException error = raised([] { GurobiEnvironment::create_environment(); });
+  EXPECT_EQ(error.getErrorCode(), 10009);
+  EXPECT_EQ(error.getMessage(), "no licence here");
+  std::vector<Call> calls = recorded();
+  ASSERT_EQ(names(calls), (std::vector<std::string>{"GRBloadenvadv", "GRBgeterrormsg", "GRBfreeenv"}));
+  EXPECT_EQ(calls[1].handle, calls[0].handle);
+  EXPECT_EQ(calls[2].handle, calls[0].handle);
+}
+
+TEST_F(GurobiLayer, EnvironmentCallsTakeTheTextOfTheirOwnEnvironment) {
+  GurobiEnvironment environment = GurobiEnvironment::create_environment();
+  GRBstandin_failnext("GRBsetintparam", 10008, "flag out of range");
+  GRBException error = raised([&] { environment.set_int_param(IntParameter::OutputFlag, 0); });
+  EXPECT_EQ(error.getErrorCode(), 10008);
+  EXPECT_EQ(error.getMessage(), "flag out of range");
+  GRBstandin_failnext("GRBstartenv", 10003, "cannot start");
+  EXPECT_EQ(raised([&] { environment.start(); }).getMessage(), "cannot start");
+  for (const Call& call : recorded())
+    if (call.name == "GRBgeterrormsg") {
+      EXPECT_EQ(call.handle, environment.handle());
+    }
+}
+
+TEST_F(GurobiLayer, FailedReadTakesThePassedEnvironmentsTextAndFreesNoModel) {
+  GurobiEnvironment environment = GurobiEnvironment::create_environment();
+  GRBException error =
+      raised([&] { GurobiModel::read_model(environment, "/nonexistent/model.lp"); });
+  EXPECT_EQ(error.getErrorCode(), GRB_ERROR_FILE_READ);
+  EXPECT_NE(error.getMessage().find("/nonexistent/model.lp"), std::string::npos) << error.getMessage();
+  environment.release();
+  std::vector<Call> calls = recorded();
+  EXPECT_EQ(names(calls), (std::vector<std::string>{"GRBloadenvadv", "GRBreadmodel",
+                                                    "GRBgeterrormsg", "GRBfreeenv"}));
+  EXPECT_EQ(calls[2].handle, calls[0].handle);
+}
+
+TEST_F(GurobiLayer, ModelCallsTakeTheTextOfTheModelsOwnEnvironment) {
+  GurobiEnvironment environment = GurobiEnvironment::create_environment();
+  environment.set_int_param(IntParameter::OutputFlag, 0);
+  GurobiModel model = GurobiModel::read_model(environment, kModel);
+  GRBstandin_failnext("GRBoptimize", 10001, "solve failed");
+  GRBException error = raised([&] { model.optimize(); });
+  EXPECT_EQ(error.getErrorCode(), 10001);
+  EXPECT_EQ(error.getMessage(), "solve failed");
+
+  GurobiEnvironment view = model.model_environment();
+  EXPECT_NE(view.handle(), environment.handle());
+  GRBstandin_failnext("GRBsetdblparam", 10008, "limit refused");
+  EXPECT_EQ(raised([&] { view.set_double_param(DoubleParameter::TimeLimit, 5); }).getMessage(),
+            "limit refused");
+  EXPECT_EQ(raised([&] { model.get_double_attr(DoubleAttribute::ObjVal); }).getErrorCode(),
+            GRB_ERROR_DATA_NOT_AVAILABLE);
+  for (const Call& call : recorded())
+    if (call.name == "GRBgeterrormsg") {
+      EXPECT_EQ(call.handle, view.handle());
+    }
+}
+
+TEST_F(GurobiLayer, ReleasingTheViewFreesNothingAndTheModelStaysUsable) {
+  GurobiEnvironment environment = GurobiEnvironment::create_environment();
+  environment.set_int_param(IntParameter::OutputFlag, 0);
+  GurobiModel model = GurobiModel::read_model(environment, kModel);
+  int before = GRBstandin_callcount();
+  {
+    GurobiEnvironment view = model.model_environment();
+    view.release();
+  }
+  EXPECT_EQ(GRBstandin_callcount(), before);
+  model.optimize();
+  EXPECT_EQ(model.get_int_attr(IntAttribute::Status), GRB_OPTIMAL);
+  EXPECT_DOUBLE_EQ(model.get_double_attr(DoubleAttribute::ObjVal), 31.3375);
+  // optimize brings the model up to date first.
+  std::vector<std::string> calls = names(recorded());
+  EXPECT_EQ(std::vector<std::string>(calls.begin() + before, calls.begin() + before + 2),
+            (std::vector<std::string>{"GRBupdatemodel", "GRBoptimize"}));
+}
+
+class GurobiRunner : public GurobiLayer {
+ protected:
+  void SetUp() override {
+    GurobiLayer::SetUp();
+    shell_settings = ShellSettings{};
+    result_rows.clear();
+  }
+  void TearDown() override {
+    GurobiLayer::TearDown();
+    shell_settings = ShellSettings{};
+    result_rows.clear();
+  }
+  bool run(const std::string& path) {
+    testing::internal::CaptureStdout();
+    bool ran = false;
+    try {
+      ran = run_gurobi_model(path);
+    } catch (...) {
+      output = testing::internal::GetCapturedStdout();
+      throw;
+    }
+    output = testing::internal::GetCapturedStdout();
+    return ran;
+  }
+  static std::size_t position(const std::vector<std::string>& calls, const std::string& name) {
+    return std::find(calls.begin(), calls.end(), name) - calls.begin();
+  }
+  std::string output;
+};
+
+TEST_F(GurobiRunner, SkipsPathsNotEndingInLpWithoutAnyCall) {
+  EXPECT_FALSE(run("/models/MODEL.LP"));
+  EXPECT_FALSE(run("/models/notes.txt"));
+  EXPECT_FALSE(run("p"));
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(GRBstandin_callcount(), 0);
+}
+
+TEST_F(GurobiRunner, DefaultsSetNeitherParameter) {
+  shell_settings.verbose = "s";
+  shell_settings.time_limit = 0;
+  ASSERT_TRUE(run(kModel));
+  std::vector<std::string> calls = names(recorded());
+  EXPECT_EQ(position(calls, "GRBsetintparam"), calls.size());
+  EXPECT_EQ(position(calls, "GRBsetdblparam"), calls.size());
+  EXPECT_EQ(result_rows.size(), 1u);
+}
+
+TEST_F(GurobiRunner, OutputFlagBeforeStartAndReadTimeLimitOnTheModelsEnvironmentAfter) {
+  shell_settings.verbose = "n";
+  shell_settings.time_limit = 30;
+  ASSERT_TRUE(run(kModel));
+  std::vector<Call> calls = recorded();
+  std::vector<std::string> order = names(calls);
+  EXPECT_LT(position(order, "GRBsetintparam"), position(order, "GRBstartenv"));
+  EXPECT_LT(position(order, "GRBstartenv"), position(order, "GRBreadmodel"));
+  std::size_t limit = position(order, "GRBsetdblparam");
+  ASSERT_LT(limit, order.size());
+  EXPECT_LT(position(order, "GRBreadmodel"), limit);
+  EXPECT_LT(limit, position(order, "GRBoptimize"));
+  EXPECT_NE(calls[limit].handle, calls[0].handle);  // not the environment it created
+  EXPECT_EQ(output.substr(0, 28), "Optimal objective: 31.3375\nT");
+}
+
+TEST_F(GurobiRunner, ModelGoesBeforeEnvironmentOnEveryPath) {
+  shell_settings.time_limit = 10;
+  for (const char* failing : {"", "GRBsetdblparam", "GRBoptimize", "GRBgetintattr", "GRBgetdblattr"}) {
+    GRBstandin_reset();
+    GRBstandin_record(1);
+    if (*failing != '\0') GRBstandin_failnext(failing, 10003, "injected");
+    bool raised_error = false;
+    try {
+      run(kModel);
+    } catch (const GRBException& error) {
+      raised_error = true;
+      EXPECT_EQ(error.getErrorCode(), 10003) << failing;
+      EXPECT_EQ(error.getMessage(), "injected") << failing;
+    }
+    EXPECT_EQ(raised_error, *failing != '\0') << failing;
+    std::vector<std::string> calls = names(recorded());
+    std::size_t model_freed = position(calls, "GRBfreemodel");
+    ASSERT_LT(model_freed, calls.size()) << failing;
+    EXPECT_LT(model_freed, position(calls, "GRBfreeenv")) << failing;
+    EXPECT_EQ(calls.back(), "GRBfreeenv") << failing;
+  }
+  // Only the run that raised nothing left a row.
+  EXPECT_EQ(result_rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vardelmo

@@ -1,0 +1,129 @@
+// The SCIP runner against the stand-in's failure injection and call record.
+
+#include <gtest/gtest.h>
+#include <scip/scip.h>
+#include <scip/standin_control.h>
+
+#include <algorithm>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "batch/outcome.h"
+#include "shell/platform.h"
+#include "shell/settings.h"
+#include "solvers/scip_runner.h"
+
+namespace vardelmo {
+namespace {
+
+const std::string kModel = std::string(VARDELMO_TEST_MODELS) + "/opt/decimals.lp";
+
+class ScipRunner : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { platform::set_process_locale(); }
+  void SetUp() override {
+    SCIPstandinReset();
+    SCIPstandinRecordCalls(1);
+    shell_settings = ShellSettings{};
+    result_rows.clear();
+  }
+  void TearDown() override {
+    SCIPstandinReset();
+    shell_settings = ShellSettings{};
+    result_rows.clear();
+  }
+  bool run(const std::string& path) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    bool ran = run_scip_model(path);
+    out = testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    return ran;
+  }
+  static std::vector<std::string> calls() {
+    std::vector<std::string> names;
+    // Error reports are checked on standard error instead.
+    for (int i = 0; i < SCIPstandinGetNCalls(); ++i)
+      if (std::string(SCIPstandinGetCall(i)).rfind("SCIPmessage", 0) != 0)
+        names.push_back(SCIPstandinGetCall(i));
+    return names;
+  }
+  static bool called(const std::string& name) {
+    std::vector<std::string> all = calls();
+    return std::find(all.begin(), all.end(), name) != all.end();
+  }
+  std::string out, err;
+};
+
+TEST_F(ScipRunner, SkipsPathsNotEndingInLpWithoutAnyCall) {
+  EXPECT_FALSE(run("/models/MODEL.LP"));
+  EXPECT_FALSE(run("/models/model.lp.txt"));
+  EXPECT_FALSE(run("l"));
+  EXPECT_EQ(out + err, "");
+  EXPECT_EQ(SCIPstandinGetNCalls(), 0);
+  EXPECT_TRUE(result_rows.empty());
+}
+
+TEST_F(ScipRunner, CallsInOrderWithLimitAndSilencingAfterTheRead) {
+  shell_settings.time_limit = 10;
+  ASSERT_TRUE(run(kModel));
+  std::vector<std::string> expected = {"SCIPcreate", "SCIPincludeDefaultPlugins",
+                                       "SCIPcreateProbBasic", "SCIPreadProb",
+                                       "SCIPsetRealParam", "SCIPsetMessagehdlr", "SCIPsolve"};
+  std::vector<std::string> all = calls();
+  ASSERT_GE(all.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + expected.size()), expected);
+  EXPECT_EQ(all.back(), "SCIPfree");
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(ScipRunner, NoLimitAndVerboseTouchNeitherSetting) {
+  shell_settings.verbose = "s";
+  ASSERT_TRUE(run(kModel));
+  EXPECT_FALSE(called("SCIPsetRealParam"));
+  EXPECT_FALSE(called("SCIPsetMessagehdlr"));
+  EXPECT_EQ(result_rows.size(), 1u);
+}
+
+TEST_F(ScipRunner, FailedCallsAreReportedAndTheRunGoesOn) {
+  SCIPstandinFailNext("SCIPsolve", SCIP_ERROR);
+  ASSERT_TRUE(run(kModel));
+  EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <0> in function call\n$")))
+      << err;
+  EXPECT_EQ(calls().back(), "SCIPfree");
+  EXPECT_EQ(result_rows.size(), 1u);
+}
+
+TEST_F(ScipRunner, FailedReadSkipsSettingsAndSolveButFreesAndReports) {
+  shell_settings.time_limit = 10;
+  SCIPstandinFailNext("SCIPreadProb", SCIP_READERROR);
+  ASSERT_TRUE(run(kModel));
+  EXPECT_FALSE(called("SCIPsetRealParam"));
+  EXPECT_FALSE(called("SCIPsolve"));
+  EXPECT_EQ(calls().back(), "SCIPfree");
+  EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-2> in function call\n$")))
+      << err;
+  EXPECT_EQ(out, "NOME: decimals.lp\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n");
+  EXPECT_EQ(result_rows, std::vector<std::string>{"decimals.lp;0,000000;ERRO NA LEITURA DO MODELO;;"});
+}
+
+TEST_F(ScipRunner, FailedCreationEndsTheRunWithoutARow) {
+  SCIPstandinFailNext("SCIPcreate", SCIP_NOMEMORY);
+  EXPECT_FALSE(run(kModel));
+  EXPECT_EQ(calls(), std::vector<std::string>{"SCIPcreate"});
+  EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-1> in function call\n$")))
+      << err;
+  EXPECT_EQ(out, "");
+  EXPECT_TRUE(result_rows.empty());
+}
+
+TEST_F(ScipRunner, FailedFreeIsReportedToo) {
+  SCIPstandinFailNext("SCIPfree", SCIP_ERROR);
+  ASSERT_TRUE(run(kModel));
+  EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <0> in function call\n$")))
+      << err;
+}
+
+}  // namespace
+}  // namespace vardelmo

@@ -1,0 +1,118 @@
+#include "standin_test_support.h"
+
+#include <glpk.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+namespace standin_test {
+
+std::string data_file(const std::string& name) {
+  return std::string(STANDIN_TEST_DATA_DIR) + "/" + name;
+}
+
+std::string miplib_file(const std::string& name) {
+  return std::string(VARDELMO_MIPLIB_DIR) + "/" + name;
+}
+
+const MiplibCase kMiplibCases[6] = {
+    {"bell5.lp", true, 8966406.49}, {"egout.lp", true, 568.1007}, {"flugpl.lp", true, 1201500.0},
+    {"lseu.lp", true, 1120.0},      {"p0548.lp", true, 8691.0},   {"stein27_inf.lp", false, 0.0},
+};
+
+void PrintTo(const MiplibCase& instance, std::ostream* out) { *out << instance.file; }
+
+bool matches_known_optimum(double value, double expected) {
+  return std::fabs(value - expected) <= 1e-6 * std::max(1.0, std::fabs(expected));
+}
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/standin_test.XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (::mkdtemp(buffer.data()) == nullptr)
+    throw std::runtime_error("cannot create a temporary folder");
+  path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& content) const {
+  const std::string path = path_ + "/" + name;
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
+OutputCapture::OutputCapture(int fd) : fd_(fd), file_(std::tmpfile()) {
+  if (!file_) throw std::runtime_error("cannot create a capture file");
+  std::fflush(nullptr);
+  saved_ = ::dup(fd_);
+  if (saved_ < 0 || ::dup2(::fileno(file_.get()), fd_) < 0)
+    throw std::runtime_error("cannot redirect output");
+}
+
+OutputCapture::~OutputCapture() {
+  try {
+    finish();
+  } catch (...) {
+  }
+}
+
+std::string OutputCapture::finish() {
+  if (saved_ < 0) return text_;
+  std::fflush(nullptr);
+  ::dup2(saved_, fd_);
+  ::close(saved_);
+  saved_ = -1;
+  std::rewind(file_.get());
+  char buffer[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file_.get())) > 0) text_.append(buffer, got);
+  return text_;
+}
+
+bool glpk_term_out_on() {
+  const int previous = glp_term_out(GLP_ON);
+  glp_term_out(previous);
+  return previous == GLP_ON;
+}
+
+bool glpk_messages_reach_stdout() {
+  const int previous = glp_term_out(GLP_ON);
+  OutputCapture capture(1);
+  glp_printf("glpk output probe\n");
+  const std::string text = capture.finish();
+  glp_term_out(previous);
+  return text.find("glpk output probe") != std::string::npos;
+}
+
+std::string file_text(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int count_of(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos;
+       at = text.find(part, at + part.size()))
+    ++count;
+  return count;
+}
+
+}  // namespace standin_test

@@ -1,0 +1,76 @@
+// Helpers shared by the stand-in tests: test files, temporary folders,
+// capture of what a call prints, and GLPK's process-wide output state.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace standin_test {
+
+std::string data_file(const std::string& name);    // tests/standins/data
+std::string miplib_file(const std::string& name);  // shared benchmark models
+
+struct MiplibCase {
+  const char* file;
+  bool feasible;
+  double optimum;
+};
+// The shared benchmark set with its known results.
+extern const MiplibCase kMiplibCases[6];
+
+void PrintTo(const MiplibCase& instance, std::ostream* out);
+
+// Relative 1e-6, absolute 1e-6 near zero.
+bool matches_known_optimum(double value, double expected);
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Writes a file into the folder and returns its path.
+  std::string write(const std::string& name, const std::string& content) const;
+
+ private:
+  std::string path_;
+};
+
+// Captures what is written to a file descriptor (1 or 2), at the level of
+// the descriptor so C stdio writes from the libraries are caught as well.
+class OutputCapture {
+ public:
+  explicit OutputCapture(int fd);
+  ~OutputCapture();
+  OutputCapture(const OutputCapture&) = delete;
+  OutputCapture& operator=(const OutputCapture&) = delete;
+
+  // Stops capturing and returns the text; later calls return it again.
+  std::string finish();
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+  };
+  int fd_;
+  int saved_ = -1;
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::string text_;
+};
+
+// GLPK's terminal switch, read without changing it.
+bool glpk_term_out_on();
+
+// Whether a GLPK message would reach standard output right now, which it
+// does not while a terminal hook is installed.
+bool glpk_messages_reach_stdout();
+
+std::string file_text(const std::string& path);
+
+int count_of(const std::string& text, const std::string& part);
+
+}  // namespace standin_test
