@@ -36,7 +36,7 @@ bool run_model(const std::string& path) {
 
 void optimize_lp_folder() {
   std::string model_folder;
-  ask("Digite o caminho da pasta de arquivos .lp> ", model_folder);
+  if (!ask("Digite o caminho da pasta de arquivos .lp> ", model_folder)) return;
   if (!is_existing_folder(model_folder)) {
     std::cout << "Pasta de .lps inexistente ou inválida...\n";
     return;
@@ -53,7 +53,7 @@ void optimize_lp_folder() {
   model_files = list_folder(model_folder);
 
   std::string output_folder;
-  ask("Digite o caminho da pasta para gerar o output> ", output_folder);
+  if (!ask("Digite o caminho da pasta para gerar o output> ", output_folder)) return;
   if (!is_existing_folder(output_folder)) {
     std::cout << "Pasta de output inexistente ou inválida...\n";
     return;

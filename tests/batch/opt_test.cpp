@@ -47,6 +47,16 @@ TEST_F(Opt, InvalidModelFolderStopsBeforeAnything) {
   }
 }
 
+TEST_F(Opt, AnswersCutShortByEndOfInputRunNothing) {
+  copy_model("decimals.lp", models.path());
+  ProcessResult r = run_vardelmo("opt\n", work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kPrompt + "\n");
+  r = run_vardelmo("opt\n" + models.path().string() + "\n", work.path());
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kAskOutput + kPrompt + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+}
+
 TEST_F(Opt, InvalidOutputFolderComesAfterTheStaleResultsAreGone) {
   copy_model("decimals.lp", models.path());
   write_file(models.path() / "sol_stat.csv", "old");
