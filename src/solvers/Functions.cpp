@@ -66,8 +66,10 @@ std::pair<Outcome, bool> classify(SCIP_STATUS status) {
     case SCIP_STATUS_STALLNODELIMIT: return {Outcome::NodeLimit, false};
     case SCIP_STATUS_MEMLIMIT: return {Outcome::MemoryLimit, false};
     case SCIP_STATUS_GAPLIMIT:
+#if !defined(SCIP_APIVERSION) || SCIP_APIVERSION >= 115  // SCIP 9.1 on
     case SCIP_STATUS_PRIMALLIMIT:
     case SCIP_STATUS_DUALLIMIT:
+#endif
     case SCIP_STATUS_SOLLIMIT:
     case SCIP_STATUS_BESTSOLLIMIT:
     case SCIP_STATUS_RESTARTLIMIT: return {Outcome::OtherLimit, false};
