@@ -1,7 +1,6 @@
 #include "batch/batch_driver.h"
 
 #include <filesystem>
-#include <iostream>
 #include <string>
 #include <system_error>
 
@@ -26,8 +25,8 @@ bool run_model(const std::string& path) {
     return run_gurobi_model(path);
   } catch (const GRBException& error) {
     // The model has no row; the rest of the batch still runs.
-    std::cerr << "Erro do Gurobi (código " << error.getErrorCode() << "): " << error.getMessage()
-              << "\n";
+    print_error("Erro do Gurobi (código " + std::to_string(error.getErrorCode()) +
+                "): " + error.getMessage() + "\n");
     return false;
   }
 }
@@ -38,16 +37,17 @@ void optimize_lp_folder() {
   std::string model_folder;
   if (!ask("Digite o caminho da pasta de arquivos .lp> ", model_folder)) return;
   if (!is_existing_folder(model_folder)) {
-    std::cout << "Pasta de .lps inexistente ou inválida...\n";
+    print("Pasta de .lps inexistente ou inválida...\n");
     return;
   }
 
   // An earlier batch may have written its results here; it is no model.
   const std::string stale = model_folder + platform::path_separator + "sol_stat.csv";
   std::error_code error;
-  std::filesystem::remove(stale, error);
+  const std::filesystem::path native = platform::native_path(stale, error);
+  if (!error) std::filesystem::remove(native, error);
   if (error) {
-    std::cerr << "Não foi possível remover " << stale << ": " << error.message() << "\n";
+    print_error("Não foi possível remover " + stale + ": " + error.message() + "\n");
     return;
   }
   model_files = list_folder(model_folder);
@@ -55,14 +55,14 @@ void optimize_lp_folder() {
   std::string output_folder;
   if (!ask("Digite o caminho da pasta para gerar o output> ", output_folder)) return;
   if (!is_existing_folder(output_folder)) {
-    std::cout << "Pasta de output inexistente ou inválida...\n";
+    print("Pasta de output inexistente ou inválida...\n");
     return;
   }
 
   for (std::size_t i = 0; i < model_files.size(); ++i) {
-    std::cout << "----------------------------------------------------------------------\n"
-              << "MODELO " << i << " \n";
-    if (run_model(model_files[i])) write_results_file(output_folder);
+    print("----------------------------------------------------------------------\nMODELO " +
+          std::to_string(i) + " \n");
+    if (run_model(std::string(model_files[i]))) write_results_file(output_folder);
   }
   result_rows.clear();
 }

@@ -1,9 +1,10 @@
 #include "batch/folder_listing.h"
 
+#include <cstdio>
 #include <filesystem>
-#include <iostream>
 #include <system_error>
 
+#include "shell/console.h"
 #include "shell/platform.h"
 
 namespace fs = std::filesystem;
@@ -11,26 +12,40 @@ namespace fs = std::filesystem;
 namespace vardelmo {
 
 bool is_existing_folder(std::string folder) {
-  // Any failed status query, not only "no such file", answers false: no
-  // caller could do more with it.
+  // Any failed status query, not only the not-found reasons, answers false:
+  // no caller could do more with it.
   std::error_code error;
-  fs::file_status status = fs::status(fs::path(folder), error);
+  fs::path path = platform::native_path(folder, error);
+  if (error) return false;
+  // Windows' C library has no status for a bare drive, the drive's current
+  // folder; its full path has one.
+  if (platform::is_bare_drive(folder)) path = fs::absolute(path, error);
+  if (error) return false;
+  fs::file_status status = fs::status(path, error);
   return !error && fs::is_directory(status);
 }
 
 std::string join_path(const std::string& folder, const std::string& name) {
   if (!folder.empty() && (folder.back() == platform::path_separator || folder.back() == '/'))
     return folder + name;
+  if (platform::is_bare_drive(folder)) return folder + name;
   return folder + platform::path_separator + name;
 }
 
 FileNameList list_folder(const std::string& folder) {
   FileNameList entries;
   try {
-    for (fs::directory_iterator it{fs::path(folder)}, end; it != end; ++it)
-      entries.push_back(join_path(folder, it->path().filename().string()));
+    std::error_code error;
+    const fs::path path = platform::native_path(folder, error);
+    if (error) throw std::system_error(error);
+    for (fs::directory_iterator it{path}, end; it != end; ++it) {
+      const std::string name = platform::narrow_name(it->path().filename(), error);
+      if (error) throw std::system_error(error);
+      entries.push_back(join_path(folder, name));
+    }
   } catch (const std::exception& error) {
-    std::cerr << "Erro ao acessar a pasta: " << error.what() << "\n" << std::flush;
+    print_error("Erro ao acessar a pasta: " + platform::error_text(error) + "\n");
+    std::fflush(stderr);
   }
   return entries;
 }

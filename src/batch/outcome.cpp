@@ -1,16 +1,14 @@
 #include "batch/outcome.h"
 
 #include <cstdio>
-#include <iostream>
-#include <locale>
-#include <sstream>
 
+#include "shell/console.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
 
 namespace vardelmo {
 
-std::vector<std::string> result_rows;
+TextList result_rows;
 
 namespace {
 
@@ -46,26 +44,28 @@ std::vector<std::string> split_path(std::string path) {
 std::string number_text(double value) { return platform::format_fixed_portuguese(value); }
 
 std::string console_number(double value) {
-  std::ostringstream text;
-  text.imbue(std::locale::classic());
-  text << value;
-  return text.str();
+  // What a C++ stream prints by default: printf's "%g". The process keeps the
+  // classic numeric locale (platform::set_process_locale), so the decimal
+  // point stays a point.
+  char text[32];
+  const int length = std::snprintf(text, sizeof text, "%g", value);
+  return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
 OutcomeReport::OutcomeReport(const std::string& model_path) {
   std::string name = split_path(model_path).back();
-  std::cout << "NOME: " << name << "\n";
+  print("NOME: " + name + "\n");
   row_ = name + ";";
 }
 
 void OutcomeReport::time(double seconds) {
-  std::cout << "TEMPO: " << console_number(seconds) << "\n";
+  print("TEMPO: " + console_number(seconds) + "\n");
   row_ += number_text(seconds) + ";";
 }
 
 void OutcomeReport::status(Outcome outcome, bool in_solver_table) {
   const char* word = word_of(outcome);
-  if (in_solver_table) std::cout << "STATUS: " << word << "\n";
+  if (in_solver_table) print(std::string("STATUS: ") + word + "\n");
   row_ += word;
   row_ += ";";
 }
@@ -74,23 +74,26 @@ void OutcomeReport::objective(double value) { row_ += number_text(value) + ";"; 
 
 void OutcomeReport::no_objective() { row_ += ";"; }
 
-void OutcomeReport::finish() { result_rows.push_back(std::move(row_)); }
+void OutcomeReport::finish() { result_rows.push_back(row_); }
 
 void write_results_file(std::string output_folder) {
-  std::string content = "SOLVER;NOME;TEMPO;STATUS;Z\n";
-  for (const std::string& row : result_rows) {
-    content += shell_settings.solver;
-    content += ';';
-    content += row;
-    content += '\n';
-  }
   const std::string target = output_folder + platform::path_separator + "sol_stat.csv";
   // A crash or a full disk in the middle of a rewrite must not cost the rows
   // already on disk: write beside it, then put the new file in its place.
   const std::string temporary = target + ".tmp";
   std::FILE* file = std::fopen(temporary.c_str(), "w");
   if (file == nullptr) return;
-  bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+  // Row by row through the stream's buffer, so that a batch of thousands of
+  // models never holds a second copy of all its rows.
+  auto put = [file](std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  };
+  bool written = put("SOLVER;NOME;TEMPO;STATUS;Z\n");
+  for (std::string_view row : result_rows) {
+    if (!written) break;
+    written = put(shell_settings.solver) && std::fputc(';', file) != EOF && put(row) &&
+              std::fputc('\n', file) != EOF;
+  }
   written = (std::fclose(file) == 0) && written;
   if (!written || !platform::replace_file(temporary, target)) std::remove(temporary.c_str());
 }

@@ -2,10 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "batch/text_list.h"
+
 namespace vardelmo {
 
 /// Rows of the current batch, without their SOLVER field: "NOME;TEMPO;STATUS;Z;".
-extern std::vector<std::string> result_rows;
+extern TextList result_rows;
 
 /// What a solver run came to, in the words of the results file.
 enum class Outcome {

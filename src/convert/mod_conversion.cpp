@@ -3,14 +3,14 @@
 #include <glpk.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <memory>
 #include <system_error>
 
 #include "batch/folder_listing.h"
 #include "shell/console.h"
+#include "shell/platform.h"
 
 namespace vardelmo {
 namespace {
@@ -93,11 +93,13 @@ Stage run_glpk_guarded(GlpkModel& model, const ModelPaths& paths) {
 }  // namespace
 
 bool file_can_be_read(const std::string& path) {
-  std::ifstream file(path);
-  if (!file.is_open()) return false;
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) return false;
+  std::fclose(file);
   // Linux opens a folder as an input stream; it is still no file.
   std::error_code error;
-  return !std::filesystem::is_directory(path, error);
+  const std::filesystem::path native = platform::native_path(path, error);
+  return !error && !std::filesystem::is_directory(native, error);
 }
 
 void convert_mod_file(std::string entry) {
@@ -109,13 +111,13 @@ void convert_mod_file(std::string entry) {
   GlpkModel model;
   switch (run_glpk_guarded(model, paths)) {
     case Stage::translate:
-      std::cerr << "Erro ao tranformar modelo\n";
+      print_error("Erro ao tranformar modelo\n");
       break;
     case Stage::generate:
-      std::cerr << "Erro ao gerar modelo\n";
+      print_error("Erro ao gerar modelo\n");
       break;
     case Stage::write:
-      std::cerr << "Erro ao escrever arquivo .lp\n";
+      print_error("Erro ao escrever arquivo .lp\n");
       break;
     case Stage::none:
       break;
@@ -126,17 +128,17 @@ void convert_mod_folder() {
   std::string folder;
   if (!ask("Digite o caminho da pasta de arquivos .mod> ", folder)) return;
   if (!is_existing_folder(folder)) {
-    std::cout << "Pasta de .mods inexistente ou inválida...\n";
+    print("Pasta de .mods inexistente ou inválida...\n");
     return;
   }
-  std::cout << "Pasta de .mod encontrada\n";
+  print("Pasta de .mod encontrada\n");
   const FileNameList entries = list_folder(folder);
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::cout << "------------------------------------------------------------\n"
-              << "Modelo " << std::to_string(i) << " gerado\n";
-    convert_mod_file(entries[i]);
+    print("------------------------------------------------------------\nModelo " +
+          std::to_string(i) + " gerado\n");
+    convert_mod_file(std::string(entries[i]));
   }
-  std::cout << "\n\n";
+  print("\n\n");
 }
 
 }  // namespace vardelmo

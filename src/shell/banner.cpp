@@ -1,7 +1,8 @@
 #include "shell/banner.h"
 
-#include <iostream>
 #include <string>
+
+#include "shell/console.h"
 
 namespace vardelmo {
 namespace {
@@ -31,7 +32,7 @@ void print_banner() {
   text += kGlpkPage;
   text += ").  \n";
   text += "Para acessar as funcionalidades digite 'help'. \n\n";
-  std::cout << text;
+  print(text);
 }
 
 void print_help() {
@@ -45,7 +46,7 @@ void print_help() {
   text += " about          informações sobre o Vardelmo\n";
   text += " exit           finalizar Vardelmo\n";
   text += "\n";
-  std::cout << text;
+  print(text);
 }
 
 }  // namespace vardelmo

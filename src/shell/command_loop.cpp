@@ -1,6 +1,5 @@
 #include "shell/command_loop.h"
 
-#include <iostream>
 #include <string>
 
 #include "batch/batch_driver.h"
@@ -13,7 +12,7 @@
 namespace vardelmo {
 namespace {
 
-void print_exit_message() { std::cout << "Saindo do shell...\n"; }
+void print_exit_message() { print("Saindo do shell...\n"); }
 
 struct Command {
   const char* name;
@@ -46,15 +45,15 @@ void command_loop() {
   print_banner();
   std::string line;
   for (;;) {
-    std::cout << "Vardelmo> ";
+    print("Vardelmo> ");
     if (!read_line(line)) {
       // End of input: leave the prompt's line finished, as a terminal expects.
-      std::cout << "\n";
+      print("\n");
       return;
     }
     const Command* command = find_command(line);
     if (command == nullptr) {
-      std::cerr << "Comando não reconhecido. Para ver os comandos digite 'help'\n";
+      print_error("Comando não reconhecido. Para ver os comandos digite 'help'\n");
       continue;
     }
     command->action();

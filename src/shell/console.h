@@ -1,7 +1,18 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace vardelmo {
+
+// The shell writes and reads through C's standard streams: the solver
+// libraries and GLPK print to the same stdout, so all output keeps its order,
+// and the C++ streams would cost every run the set-up of their locales.
+
+/// Writes `text` to standard output as it is.
+void print(std::string_view text);
+
+/// Writes `text` to standard error as it is.
+void print_error(std::string_view text);
 
 /// Reads one line of standard input without its line feed, taken as typed.
 /// Returns false at end of input or on a read error; `line` is then empty,

@@ -3,6 +3,7 @@
 
 int main() {
   vardelmo::platform::set_process_locale();
+  vardelmo::platform::keep_running_past_file_size_limit();
   vardelmo::command_loop();
   return 0;
 }

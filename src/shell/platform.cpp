@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -86,5 +87,105 @@ bool replace_file(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 #endif
 }
+
+void keep_running_past_file_size_limit() {
+#ifndef _WIN32
+  // The write then fails with EFBIG, which the writers handle.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+#ifdef _WIN32
+
+// Narrow texts are in the ANSI code page, the one the C library's and the
+// system's narrow file calls (fopen, MoveFileExA) use as well.
+std::filesystem::path native_path(const std::string& text, std::error_code& error) {
+  error.clear();
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (length == 0 ||
+      MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length) !=
+          length) {
+    error.assign(static_cast<int>(GetLastError()), std::system_category());
+    return {};
+  }
+  return std::filesystem::path(std::move(wide));
+}
+
+std::string narrow_name(const std::filesystem::path& name, std::error_code& error) {
+  error.clear();
+  const std::wstring& wide = name.native();
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  // Only a UTF-8 code page has a form for every character, and Windows
+  // reports the stand-in character only for the others.
+  const bool utf8 = GetACP() == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL replaced = FALSE;
+  BOOL* replacement = utf8 ? nullptr : &replaced;
+  const int length =
+      WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, replacement);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  if (length == 0 || WideCharToMultiByte(CP_ACP, flags, wide.data(), size, text.data(), length,
+                                         nullptr, replacement) != length) {
+    error.assign(static_cast<int>(GetLastError()), std::system_category());
+    return {};
+  }
+  if (replaced) {
+    error.assign(ERROR_NO_UNICODE_TRANSLATION, std::system_category());
+    return {};
+  }
+  return text;
+}
+
+bool is_bare_drive(const std::string& folder) {
+  return folder.size() == 2 && folder[1] == ':' &&
+         ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
+}
+
+std::string error_text(const std::exception& error) {
+  std::string text = error.what();
+  // libstdc++ words the paths of a file-system error in UTF-8; they came
+  // from texts in the process code page and go back to it.
+  const auto* failure = dynamic_cast<const std::filesystem::filesystem_error*>(&error);
+  if (failure == nullptr) return text;
+  for (const std::filesystem::path* path : {&failure->path1(), &failure->path2()}) {
+    if (path->empty()) continue;
+    std::error_code conversion;
+    const std::string narrow = narrow_name(*path, conversion);
+    if (conversion) continue;
+    std::string utf8;
+    try {
+      utf8 = "[" + path->string() + "]";
+    } catch (const std::exception&) {
+      continue;
+    }
+    const std::size_t at = text.rfind(utf8);
+    if (at != std::string::npos) text.replace(at, utf8.size(), "[" + narrow + "]");
+  }
+  return text;
+}
+
+#else
+
+// A Linux path is a byte string: there is nothing to convert.
+std::filesystem::path native_path(const std::string& text, std::error_code& error) {
+  error.clear();
+  return std::filesystem::path(text);
+}
+
+std::string narrow_name(const std::filesystem::path& name, std::error_code& error) {
+  error.clear();
+  return name.string();
+}
+
+bool is_bare_drive(const std::string&) { return false; }
+
+std::string error_text(const std::exception& error) { return error.what(); }
+
+#endif
 
 }  // namespace vardelmo::platform

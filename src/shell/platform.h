@@ -2,8 +2,11 @@
 // Everything that differs between the Linux and the Windows program lives
 // here and in platform.cpp, so the rest of the code stays portable.
 
+#include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace vardelmo::platform {
 
@@ -32,5 +35,25 @@ std::string format_fixed_portuguese(double value);
 
 /// Puts `from` in the place of `to`, replacing it in one step.
 bool replace_file(const std::string& from, const std::string& to);
+
+/// Makes a write beyond the process's file-size limit fail as a full disk
+/// does, instead of ending the process with every result not yet written.
+void keep_running_past_file_size_limit();
+
+/// A path text in the process code page as the file system's native path.
+/// The conversion is exact; a text that has no native form sets `error`.
+std::filesystem::path native_path(const std::string& text, std::error_code& error);
+
+/// A name the file system gave, in the process code page. Exact as well: a
+/// character the code page lacks sets `error`; no look-alike is ever used.
+std::string narrow_name(const std::filesystem::path& name, std::error_code& error);
+
+/// True for a folder text that is a drive designator alone ("C:"): it names
+/// the drive's current folder, and a name follows it without a separator.
+/// Never on Linux, where "C:" is an ordinary name.
+bool is_bare_drive(const std::string& folder);
+
+/// The description of a caught error in the process code page.
+std::string error_text(const std::exception& error);
 
 }  // namespace vardelmo::platform

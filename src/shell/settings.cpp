@@ -1,7 +1,5 @@
 #include "shell/settings.h"
 
-#include <iostream>
-
 #include "shell/console.h"
 #include "shell/platform.h"
 
@@ -23,7 +21,7 @@ void set_time_limit() {
   if (std::optional<double> limit = parse_time_limit(line))
     shell_settings.time_limit = *limit;
   else
-    std::cout << "Valor inválido, o tempo máximo não foi alterado.\n";
+    print("Valor inválido, o tempo máximo não foi alterado.\n");
 }
 
 void set_verbose() {
@@ -32,7 +30,7 @@ void set_verbose() {
   if (line == "s" || line == "n")
     shell_settings.verbose = line;
   else
-    std::cout << "Opção inexistente, favor selecionar uma opção válida.\n";
+    print("Opção inexistente, favor selecionar uma opção válida.\n");
 }
 
 }  // namespace vardelmo

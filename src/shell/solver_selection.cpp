@@ -1,8 +1,7 @@
 #include "shell/solver_selection.h"
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <system_error>
 
@@ -13,8 +12,9 @@
 namespace vardelmo {
 
 bool gurobi_library_present() {
-  std::ifstream library(platform::gurobi_library_file);
-  if (!library.is_open()) return false;
+  std::FILE* library = std::fopen(platform::gurobi_library_file, "r");
+  if (library == nullptr) return false;
+  std::fclose(library);
   // Linux opens a folder as an input stream; it is still no library.
   std::error_code error;
   return !std::filesystem::is_directory(platform::gurobi_library_file, error);
@@ -27,11 +27,11 @@ void select_solver() {
     if (gurobi_library_present())
       shell_settings.solver = "GUROBI";
     else
-      std::cout << "Bilioteca 'gurobi110.dll' não encontrada\n";
+      print("Bilioteca 'gurobi110.dll' não encontrada\n");
   } else if (line == "SCIP") {
     shell_settings.solver = "SCIP";
   } else {
-    std::cout << "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n";
+    print("Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n");
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/outcome.h"
+#include "shell/platform.h"
 #include "shell/settings.h"
 #include "solvers/scip_runner.h"
 
@@ -99,7 +100,8 @@ void report_read_error(SCIP* scip, const std::string& model_path) {
 
 bool is_regular_file(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+  const std::filesystem::path native = platform::native_path(path, error);
+  return !error && std::filesystem::is_regular_file(native, error);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 
 #include <gurobi_c.h>
 
-#include <iostream>
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "batch/outcome.h"
+#include "shell/console.h"
 #include "shell/settings.h"
 #include "solvers/gurobi_client.h"
 
@@ -29,6 +31,12 @@ std::pair<Outcome, bool> classify(int status) {
     case GRB_WORK_LIMIT: return {Outcome::OtherLimit, false};
     default: return {Outcome::Unknown, false};
   }
+}
+
+// The runner's own lines leave at once, as Gurobi's example programs print them.
+void print_line(const std::string& text) {
+  print(text + "\n");
+  std::fflush(stdout);
 }
 
 void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
@@ -76,10 +84,10 @@ bool run_gurobi_model(std::string model_path) {
   if (status == GRB_OPTIMAL) {
     double objective = model.get_double_attr(DoubleAttribute::ObjVal);
     double runtime = model.get_double_attr(DoubleAttribute::Runtime);
-    std::cout << "Optimal objective: " << objective << std::endl;
-    std::cout << "Time: " << runtime << std::endl;
+    print_line("Optimal objective: " + console_number(objective));
+    print_line("Time: " + console_number(runtime));
   } else if (status == GRB_INFEASIBLE) {
-    std::cout << "Model is infeasible" << std::endl;
+    print_line("Model is infeasible");
   }
   report_gurobi_outcome(model, model_path);
   model.release();

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -217,10 +218,11 @@ SolveResult settle_presolver_verdict(glp_prob* problem, int intopt_rc, int messa
   parameters.msg_lev = message_level;
   parameters.presolve = GLP_OFF;
   parameters.tm_lim = deadline.remaining_ms();
-  {
-    TermOutGuard quiet(false);  // scaling reports are noise in a solver log
-    glp_scale_prob(problem, GLP_SF_AUTO);
-  }
+  // Scaling reports are noise in a solver log. No guard object here: a
+  // fatal error in GLPK leaves this frame by a jump.
+  const int output = glp_term_out(GLP_OFF);
+  glp_scale_prob(problem, GLP_SF_AUTO);
+  glp_term_out(output);
   glp_std_basis(problem);
   const int rc = glp_simplex(problem, &parameters);
   if (rc == GLP_ETMLIM) {
@@ -253,6 +255,8 @@ SolveResult settle_presolver_verdict(glp_prob* problem, int intopt_rc, int messa
   }
 }
 
+// Holds, as everything it calls, no object with a destructor: a fatal error
+// in GLPK jumps over these frames.
 SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& deadline) {
   SolveResult result;
   if (!(options.time_limit > 0.0)) {
@@ -272,6 +276,28 @@ SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& 
   return from_intopt(problem, rc);
 }
 
+// GLPK ends the process when its error hook returns, so the hook never does.
+[[noreturn]] void leave_glpk(void* landing) {
+  std::longjmp(*static_cast<std::jmp_buf*>(landing), 1);
+}
+
+// A model can drive GLPK into one of its internal errors, which end the
+// process unless its hook leaves; freeing the whole environment is then
+// GLPK's documented way back.
+SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const Deadline& deadline) {
+  std::jmp_buf landing;
+  glp_error_hook(leave_glpk, &landing);
+  if (setjmp(landing) != 0) {
+    glp_free_env();
+    SolveResult failed;
+    failed.glpk_failed = true;
+    return failed;
+  }
+  const SolveResult result = run(problem, options, deadline);
+  glp_error_hook(nullptr, nullptr);
+  return result;
+}
+
 }  // namespace
 
 SolveResult solve(glp_prob& problem, const SolveOptions& options) {
@@ -280,7 +306,7 @@ SolveResult solve(glp_prob& problem, const SolveOptions& options) {
   TermOutGuard out(options.log);
   std::optional<TermHookGuard> hook;
   if (options.log && options.log_sink) hook.emplace(options.log_sink);
-  SolveResult result = run(&problem, options, deadline);
+  SolveResult result = run_guarded(&problem, options, deadline);
   result.seconds = deadline.elapsed();
   return result;
 }

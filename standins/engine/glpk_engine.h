@@ -91,6 +91,11 @@ struct SolveResult {
   bool has_solution = false;
   double objective = 0.0;  // in the model's own sense; valid with has_solution
   double seconds = 0.0;    // wall-clock time of the solve
+  // GLPK stopped on an internal error (one it would end the process for,
+  // such as a scale factor it cannot use). Its environment then had to be
+  // freed, and with it the problem and every other GLPK object of the
+  // thread: the caller must let go of the problem without deleting it.
+  bool glpk_failed = false;
 };
 
 // May tighten bounds in place (integer columns with fractional bounds,

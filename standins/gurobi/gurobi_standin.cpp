@@ -444,6 +444,8 @@ int GRBoptimize(GRBmodel* model) {
   if (injected_failure("GRBoptimize", model, model != nullptr ? &model->env : nullptr, &code))
     return code;
   if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  // GLPK lost the problem in an earlier solve: nothing changes any more.
+  if (!model->problem) return 0;
   _GRBenv* env = &model->env;
   return guarded(env, [&] {
     write_log(
@@ -459,6 +461,16 @@ int GRBoptimize(GRBmodel* model) {
     options.log = env->settings.output_flag != 0;
     options.log_sink = [env](const char* text) { write_log(*env, text); };
     const engine::SolveResult result = engine::solve(*model->problem, options);
+    if (result.glpk_failed) {
+      // GLPK took the problem with it. Gurobi's word for a solve that numeric
+      // trouble ended, with nothing to show.
+      static_cast<void>(model->problem.release());
+      model->status = GRB_NUMERIC;
+      model->has_solution = false;
+      model->runtime = result.seconds;
+      write_log(*env, closing_log(*model));
+      return 0;
+    }
     model->status = to_status(result);
     model->has_solution = result.has_solution;
     model->objective = result.objective;

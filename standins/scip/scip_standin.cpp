@@ -297,6 +297,13 @@ SCIP_RETCODE SCIPsolve(SCIP* scip) {
         scip->time_limit >= kInfinity ? options.time_limit : scip->time_limit - scip->solving_time;
     options.log = !scip->quiet;
     const engine::SolveResult result = engine::solve(*scip->problem, options);
+    if (result.glpk_failed) {
+      // GLPK took the problem with it; the instance is back before reading.
+      static_cast<void>(scip->problem.release());
+      forget_solve(*scip);
+      STANDIN_ERROR("GLPK stopped on an internal error while solving; the problem is lost\n");
+      return SCIP_LPERROR;
+    }
     scip->solving_time += result.seconds;
     scip->status = to_status(result.outcome);
     scip->has_solution = result.has_solution;

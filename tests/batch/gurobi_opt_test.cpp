@@ -15,13 +15,13 @@ std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + 
 
 class GurobiOpt : public ::testing::Test {
  protected:
-  void SetUp() override { write_file(work.path() / "libgurobi110.so", ""); }
+  void SetUp() override { write_file(work.path() / kGurobiLibraryFile, ""); }
   ProcessResult run(const std::string& settings = "") {
     return run_vardelmo("solver\nGUROBI\n" + settings + "opt\n" + models.path().string() + "\n" +
                             output.path().string() + "\nexit\n",
                         work.path());
   }
-  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
+  std::string csv() const { return read_text_file(output.path() / "sol_stat.csv"); }
   /// Standard output from the first model header to the prompt after the batch.
   static std::string batch_part(const std::string& out) {
     std::size_t begin = out.find(kAskOutput) + kAskOutput.size();

@@ -20,15 +20,15 @@ std::string block(const std::string& name, const std::string& status) {
   return "NOME: " + name + "\nTEMPO: T\n" + (status.empty() ? "" : "STATUS: " + status + "\n");
 }
 
-std::string opt_session(const std::string& models, const std::string& output,
+std::string opt_session(const fs::path& models, const fs::path& output,
                         const std::string& before = "") {
-  return before + "opt\n" + models + "\n" + output + "\nexit\n";
+  return before + "opt\n" + models.string() + "\n" + output.string() + "\nexit\n";
 }
 
 class Opt : public ::testing::Test {
  protected:
   TempFolder work, models, output;
-  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
+  std::string csv() const { return read_text_file(output.path() / "sol_stat.csv"); }
 };
 
 TEST_F(Opt, EmptyFolderRunsNothingAndWritesNoResults) {
@@ -116,7 +116,7 @@ TEST_F(Opt, StaleResultsInTheModelFolderAreRemovedAndNeverListed) {
   EXPECT_EQ(mask_times(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
                                    read_report("decimals.lp") + block("decimals.lp", "SOL OTIMA") +
                                    kPrompt + kBye);
-  EXPECT_EQ(mask_times(read_file(models.path() / "sol_stat.csv")),
+  EXPECT_EQ(mask_times(read_text_file(models.path() / "sol_stat.csv")),
             results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
 
@@ -137,9 +137,9 @@ TEST_F(Opt, StaleResultsThatCannotBeRemovedEndTheBatch) {
 
 TEST_F(Opt, TrailingSeparatorsAreNotDoubled) {
   copy_model("decimals.lp", models.path());
-  ProcessResult r =
-      run_vardelmo(opt_session(models.path().string() + "/", output.path().string() + "/"),
-                   work.path());
+  ProcessResult r = run_vardelmo(opt_session(models.path().string() + kPathSeparator,
+                                             output.path().string() + kPathSeparator),
+                                 work.path());
   EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
   EXPECT_EQ(r.err, "");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/outcome.h"
+#include "process.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
 
@@ -10,11 +11,13 @@ namespace {
 using Components = std::vector<std::string>;
 
 TEST(SplitPath, CutsAtEverySeparator) {
-  EXPECT_EQ(split_path("/home/ana/modelos/p01.lp"), (Components{"", "home", "ana", "modelos", "p01.lp"}));
-  EXPECT_EQ(split_path("modelos/"), (Components{"modelos", ""}));
+  const std::string s = test::kPathSeparator;
+  EXPECT_EQ(split_path(s + "home" + s + "ana" + s + "modelos" + s + "p01.lp"),
+            (Components{"", "home", "ana", "modelos", "p01.lp"}));
+  EXPECT_EQ(split_path("modelos" + s), (Components{"modelos", ""}));
   EXPECT_EQ(split_path("p01.lp"), (Components{"p01.lp"}));
   EXPECT_EQ(split_path(""), (Components{""}));
-  EXPECT_EQ(split_path("a//b"), (Components{"a", "", "b"}));
+  EXPECT_EQ(split_path("a" + s + s + "b"), (Components{"a", "", "b"}));
 }
 
 TEST(Numbers, ConsoleFormIsTheStreamDefault) {
@@ -34,7 +37,7 @@ class Report : public ::testing::Test {
 
   std::string report(Outcome outcome, bool in_table) {
     testing::internal::CaptureStdout();
-    OutcomeReport r("/m/x;y.lp");
+    OutcomeReport r(test::kPathSeparator + "m" + test::kPathSeparator + "x;y.lp");
     r.time(12.5);
     r.status(outcome, in_table);
     r.objective(-3.25);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -84,29 +83,23 @@ std::string canonical(glp_prob* problem) {
   return text;
 }
 
-std::string quoted(const std::string& text) {
-  std::string result = "'";
-  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
 }  // namespace
 
 std::string lp_problem(const std::filesystem::path& lp) {
   std::unique_ptr<glp_prob, ProblemDeleter> problem(glp_create_prob());
   // Keeps the test log readable; restored so that nothing else is silenced.
   const int terminal = glp_term_out(GLP_OFF);
-  const bool read = glp_read_lp(problem.get(), nullptr, lp.c_str()) == 0;
+  const bool read = glp_read_lp(problem.get(), nullptr, lp.string().c_str()) == 0;
   glp_term_out(terminal);
   return read ? canonical(problem.get()) : std::string();
 }
 
 std::string glpsol_problem(const std::filesystem::path& model, const std::filesystem::path& data) {
   TempFolder scratch;
-  std::string command = "glpsol --check -m " + quoted(model.string());
-  if (!data.empty()) command += " -d " + quoted(data.string());
-  command += " --wlp " + quoted(scratch / "glpsol.lp") + " > /dev/null";
-  if (std::system(command.c_str()) != 0) throw std::runtime_error("glpsol failed: " + command);
+  std::vector<std::string> command = {VARDELMO_GLPSOL, "--check", "-m", model.string()};
+  if (!data.empty()) command.insert(command.end(), {"-d", data.string()});
+  command.insert(command.end(), {"--wlp", scratch / "glpsol.lp"});
+  if (run_program(command) != 0) throw std::runtime_error("glpsol failed on " + model.string());
   return lp_problem(scratch.path() / "glpsol.lp");
 }
 

@@ -39,6 +39,11 @@ TEST(ConvertModFile, LeavesEveryOtherPathAlone) {
     write_file(folder.path() / name, "var x;\nminimize z: x;\nend;\n");
     paths.push_back(folder / name);
   }
+  // Fewer than five on Windows, whose names ignore case and trailing blanks.
+  const auto entries = [&] {
+    return std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator());
+  };
+  const auto written = entries();
   for (const std::string& path : paths) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
@@ -46,7 +51,7 @@ TEST(ConvertModFile, LeavesEveryOtherPathAlone) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << path;
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << path;
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 5);
+  EXPECT_EQ(entries(), written);
 }
 
 int glpk_blocks_in_use() {

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <locale.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <vector>
 
@@ -171,7 +168,8 @@ TEST(ModLp, RelativeFolderIsTakenFromTheWorkingFolder) {
 
   EXPECT_EQ(r.out, session(run_output(
                        {"pequeno.mod"},
-                       {{"pequeno.mod", small_model_output("modelos/pequeno.", work.path())}})));
+                       {{"pequeno.mod",
+                         small_model_output("modelos" + kPathSeparator + "pequeno.", work.path())}})));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(lp_problem(work / "modelos/pequeno.lp"), glpsol_problem(work / "modelos/pequeno.mod"));
 }
@@ -277,11 +275,7 @@ TEST(ModLp, LpPathThatCannotBeWrittenIsReported) {
   write_file(models.path() / "pequeno.mod", kSmallModel);
   const std::vector<std::string> names = names_in_listing_order(models.path());
   const std::string blocked = models / "pasta.lp";
-  // GLPK words the system's reason in the shell's Portuguese locale.
-  locale_t portuguese = newlocale(LC_ALL_MASK, "pt_BR.UTF-8", static_cast<locale_t>(0));
-  ASSERT_NE(portuguese, static_cast<locale_t>(0));
-  const std::string reason = strerror_l(EISDIR, portuguese);
-  freelocale(portuguese);
+  const std::string reason = folder_as_file_reason();
 
   ProcessResult r = convert_folder(models.path().string());
 
@@ -347,7 +341,7 @@ TEST(ModLp, AnswerCutShortByEndOfInputConvertsNothing) {
 // glpsol finds for the MathProg models themselves (1138.46625 and 13.5).
 TEST(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
   TempFolder work, models, output;
-  write_file(work.path() / "libgurobi110.so", "");
+  write_file(work.path() / kGurobiLibraryFile, "");
   write_file(models.path() / "transporte.mod", kTransportModel);
   write_file(models.path() / "transporte.dat", kTransportData);
   write_file(models.path() / "pequeno.mod", kSmallModel);
@@ -357,7 +351,7 @@ TEST(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
                                        "\nopt\n" + folders + "exit\n",
                                    work.path());
     EXPECT_EQ(r.err, "") << solver;
-    std::string csv = read_file(output.path() / "sol_stat.csv");
+    std::string csv = read_text_file(output.path() / "sol_stat.csv");
     std::vector<std::string> rows;
     for (std::size_t start = csv.find('\n') + 1, end; (end = csv.find('\n', start)) != std::string::npos;
          start = end + 1) {

@@ -45,13 +45,27 @@ TEST(Loop, EndOfInputEndsTheShellOnAFreshLine) {
 }
 
 TEST(Loop, OnlyTheWholeLineByteForByteIsACommand) {
-  ProcessResult r = run_vardelmo("EXIT\n exit\nexit \nhelp me\n\nHelp\nexit\r\nexit\n");
+  ProcessResult r = run_vardelmo("EXIT\n exit\nexit \nhelp me\n\nHelp\nexit\r \nexit\n");
   std::string prompts;
   for (int i = 0; i < 8; ++i) prompts += kPrompt;
   EXPECT_EQ(r.out, kBanner + prompts + kBye);
   std::string unknowns;
   for (int i = 0; i < 7; ++i) unknowns += kUnknown;
   EXPECT_EQ(r.err, unknowns);
+  EXPECT_EQ(r.status, 0);
+}
+
+// Text-mode input on Windows takes a CR LF as the line end; on Linux the CR
+// is part of the line.
+TEST(Loop, CarriageReturnBeforeTheLineFeed) {
+  ProcessResult r = run_vardelmo("help\r\nexit\r\n");
+  if (kInputDropsCarriageReturn) {
+    EXPECT_EQ(r.out, kBanner + kPrompt + kHelp + kPrompt + kBye);
+    EXPECT_EQ(r.err, "");
+  } else {
+    EXPECT_EQ(r.out, kBanner + kPrompt + kPrompt + kPrompt + "\n");
+    EXPECT_EQ(r.err, kUnknown + kUnknown);
+  }
   EXPECT_EQ(r.status, 0);
 }
 
@@ -107,12 +121,12 @@ TEST(Solver, GurobiNeedsItsLibraryFileInTheWorkingFolder) {
   ProcessResult r = run_vardelmo("solver\nGUROBI\nexit\n", work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
 
-  fs::create_directory(work.path() / "libgurobi110.so");
+  fs::create_directory(work.path() / kGurobiLibraryFile);
   r = run_vardelmo("solver\nGUROBI\nexit\n", work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
-  fs::remove(work.path() / "libgurobi110.so");
+  fs::remove(work.path() / kGurobiLibraryFile);
 
-  write_file(work.path() / "libgurobi110.so", "");
+  write_file(work.path() / kGurobiLibraryFile, "");
   r = run_vardelmo("solver\nGUROBI\nsolver\nGUROBI\nsolver\nSCIP\nexit\n", work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kAskSolver + kPrompt + kAskSolver +
                        kPrompt + kBye);

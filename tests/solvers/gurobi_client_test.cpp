@@ -5,6 +5,7 @@
 #include <gurobi_c.h>
 #include <gurobi_standin_control.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,8 @@ std::vector<std::string> names(const std::vector<Call>& calls) {
   return result;
 }
 
-const std::string kModel = std::string(VARDELMO_TEST_MODELS) + "/opt/decimals.lp";
+const std::string kModel =
+    (std::filesystem::path(VARDELMO_TEST_MODELS) / "opt" / "decimals.lp").string();
 
 class GurobiLayer : public ::testing::Test {
  protected:

@@ -382,6 +382,29 @@ INSTANTIATE_TEST_SUITE_P(
                       Outcome{"unbounded_lp.lp", GRB_UNBOUNDED, false, 0.0},
                       Outcome{"unbounded_mip.lp", GRB_INF_OR_UNBD, false, 0.0}));
 
+TEST(GurobiSolve, InternalGlpkErrorEndsInNumericTrouble) {
+  Env env;
+  silence(env.get());
+  Model model;
+  ASSERT_EQ(GRBreadmodel(env.get(), data_file("glpk_internal_error.lp").c_str(), model.out()), 0);
+  OutputCapture out(1);
+  ASSERT_EQ(GRBoptimize(model.get()), 0);
+  EXPECT_NE(out.finish().find("invalid scale factor"), std::string::npos);
+  EXPECT_EQ(status_of(model.get()), GRB_NUMERIC);
+  double value = 0.0;
+  EXPECT_EQ(GRBgetdblattr(model.get(), "ObjVal", &value), GRB_ERROR_DATA_NOT_AVAILABLE);
+  EXPECT_EQ(GRBgetdblattr(model.get(), "Runtime", &value), 0);
+  // Nothing is left to solve; the model stays as it was and frees cleanly.
+  EXPECT_EQ(GRBoptimize(model.get()), 0);
+  EXPECT_EQ(status_of(model.get()), GRB_NUMERIC);
+  model.reset();
+
+  Model next;
+  ASSERT_EQ(GRBreadmodel(env.get(), data_file("decimals.lp").c_str(), next.out()), 0);
+  ASSERT_EQ(GRBoptimize(next.get()), 0);
+  EXPECT_EQ(status_of(next.get()), GRB_OPTIMAL);
+}
+
 TEST(GurobiTimeLimit, WithoutASolution) {
   Env env;
   silence(env.get());

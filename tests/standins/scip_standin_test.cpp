@@ -226,6 +226,28 @@ TEST(ScipSolve, NothingKnownBeforeSolving) {
   EXPECT_EQ(SCIPgetPrimalbound(scip.get()), 1e20);
 }
 
+TEST(ScipSolve, InternalGlpkErrorIsAnLpErrorThatLosesTheProblem) {
+  Instance scip;
+  scip.silence();
+  ASSERT_EQ(SCIPreadProb(scip.get(), data_file("glpk_internal_error.lp").c_str(), nullptr),
+            SCIP_OKAY);
+  OutputCapture out(1);
+  OutputCapture err(2);
+  EXPECT_EQ(SCIPsolve(scip.get()), SCIP_LPERROR);
+  EXPECT_TRUE(is_error_line(err.finish(), "GLPK stopped on an internal error while solving"));
+  EXPECT_NE(out.finish().find("invalid scale factor"), std::string::npos);
+  EXPECT_EQ(SCIPgetStatus(scip.get()), SCIP_STATUS_UNKNOWN);
+  EXPECT_EQ(SCIPgetSolvingTime(scip.get()), 0.0);
+  EXPECT_EQ(SCIPgetPrimalbound(scip.get()), 1e20);
+  // Back before reading: solving needs a problem again, reading works.
+  OutputCapture again(2);
+  EXPECT_EQ(SCIPsolve(scip.get()), SCIP_INVALIDCALL);
+  again.finish();
+  ASSERT_EQ(SCIPreadProb(scip.get(), data_file("decimals.lp").c_str(), nullptr), SCIP_OKAY);
+  ASSERT_EQ(SCIPsolve(scip.get()), SCIP_OKAY);
+  EXPECT_EQ(SCIPgetStatus(scip.get()), SCIP_STATUS_OPTIMAL);
+}
+
 TEST(ScipSolve, CreatedProblemIsEmptyAndOptimal) {
   Instance scip;
   scip.silence();

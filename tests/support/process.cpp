@@ -1,16 +1,60 @@
 #include "process.h"
 
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <locale.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace vardelmo::test {
 namespace {
+
+#ifdef _WIN32
+
+int process_id() { return _getpid(); }
+
+// For cmd.exe, which std::system runs: inside double quotes nothing but a
+// double quote is special, and no path of the tests holds one.
+std::string shell_quote(const std::string& text) {
+  if (text.find('"') != std::string::npos)
+    throw std::invalid_argument("cannot quote for cmd.exe: " + text);
+  return '"' + text + '"';
+}
+
+// cmd.exe takes away the first and the last quote of a command that starts
+// with one; a pair around the whole command is what it takes.
+int run_shell(const std::string& command) { return std::system(('"' + command + '"').c_str()); }
+
+const char* const kNullDevice = "NUL";
+const char* const kChangeFolder = "cd /d ";  // and drive
+
+std::string from_text_mode(const std::string& bytes, const std::string& source) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+    if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
+      ADD_FAILURE() << source << ": a line feed without its carriage return at byte " << i;
+    text += bytes[i];
+  }
+  return text;
+}
+
+#else
+
+int process_id() { return getpid(); }
 
 std::string shell_quote(const std::string& text) {
   std::string quoted = "'";
@@ -22,6 +66,18 @@ std::string shell_quote(const std::string& text) {
   }
   return quoted + "'";
 }
+
+int run_shell(const std::string& command) {
+  const int raw = std::system(command.c_str());
+  return (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
+}
+
+const char* const kNullDevice = "/dev/null";
+const char* const kChangeFolder = "cd ";
+
+std::string from_text_mode(const std::string& bytes, const std::string&) { return bytes; }
+
+#endif
 
 }  // namespace
 
@@ -36,7 +92,7 @@ TempFolder::TempFolder() {
   static std::atomic<int> counter{0};
   fs::path base = fs::temp_directory_path();
   for (;;) {
-    fs::path candidate = base / ("vardelmo-test-" + std::to_string(getpid()) + "-" +
+    fs::path candidate = base / ("vardelmo-test-" + std::to_string(process_id()) + "-" +
                                  std::to_string(counter++));
     if (fs::create_directory(candidate)) {
       path_ = candidate;
@@ -65,23 +121,46 @@ void write_file(const fs::path& file, const std::string& content) {
   if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
+std::string read_text_file(const fs::path& file) {
+  return from_text_mode(read_file(file), file.string());
+}
+
 ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir) {
   TempFolder io;  // kept apart so the files never show up in a listing
   write_file(io.path() / "in", input);
-  std::string command = "cd " + shell_quote(workdir.string()) + " && " +
-                        shell_quote(VARDELMO_BINARY) + " < " + shell_quote(io / "in") + " > " +
+  const std::string binary = fs::path(VARDELMO_BINARY).make_preferred().string();
+  std::string command = kChangeFolder + shell_quote(workdir.string()) + " && " +
+                        shell_quote(binary) + " < " + shell_quote(io / "in") + " > " +
                         shell_quote(io / "out") + " 2> " + shell_quote(io / "err");
-  int raw = std::system(command.c_str());
   ProcessResult result;
-  result.out = read_file(io.path() / "out");
-  result.err = read_file(io.path() / "err");
-  result.status = (raw != -1 && WIFEXITED(raw)) ? WEXITSTATUS(raw) : -1;
+  result.status = run_shell(command);
+  result.out_bytes = read_file(io.path() / "out");
+  result.out = from_text_mode(result.out_bytes, "standard output");
+  result.err = from_text_mode(read_file(io.path() / "err"), "standard error");
   return result;
 }
 
 ProcessResult run_vardelmo(const std::string& input) {
   TempFolder workdir;
   return run_vardelmo(input, workdir.path());
+}
+
+int run_program(const std::vector<std::string>& arguments) {
+  std::string command;
+  for (const std::string& argument : arguments) command += shell_quote(argument) + " ";
+  return run_shell(command + "> " + kNullDevice);
+}
+
+std::string folder_as_file_reason() {
+#ifdef _WIN32
+  return std::strerror(EACCES);
+#else
+  locale_t portuguese = newlocale(LC_ALL_MASK, "pt_BR.UTF-8", static_cast<locale_t>(0));
+  if (portuguese == static_cast<locale_t>(0)) throw std::runtime_error("no pt_BR.UTF-8 locale");
+  const std::string reason = strerror_l(EISDIR, portuguese);
+  freelocale(portuguese);
+  return reason;
+#endif
 }
 
 }  // namespace vardelmo::test

@@ -1,10 +1,27 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vardelmo::test {
 
 namespace fs = std::filesystem;
+
+// What the tests see differently on Windows. Everything else the program
+// shows is the same on both platforms, once the Windows line ends are
+// checked and taken off (see ProcessResult and read_text_file).
+#ifdef _WIN32
+/// The separator the program puts between a folder and a name.
+inline const std::string kPathSeparator = "\\";
+/// The file whose presence in the working folder lets `solver` pick Gurobi.
+inline const std::string kGurobiLibraryFile = "gurobi110.dll";
+/// Text-mode input drops the carriage return of a CR LF.
+inline constexpr bool kInputDropsCarriageReturn = true;
+#else
+inline const std::string kPathSeparator = "/";
+inline const std::string kGurobiLibraryFile = "libgurobi110.so";
+inline constexpr bool kInputDropsCarriageReturn = false;
+#endif
 
 /// A fresh folder under the system's temporary folder, removed with its
 /// contents when the object goes.
@@ -22,9 +39,14 @@ class TempFolder {
   fs::path path_;
 };
 
+/// A run of the binary. `out` and `err` have their lines ending in "\n" on
+/// both platforms; on Windows, where text mode writes CR LF, every line end
+/// is checked to be CR LF (a test failure otherwise) before the CR goes.
 struct ProcessResult {
   std::string out;
   std::string err;
+  /// Standard output byte for byte.
+  std::string out_bytes;
   int status = -1;
 };
 
@@ -37,6 +59,18 @@ ProcessResult run_vardelmo(const std::string& input);
 
 std::string read_file(const fs::path& file);
 void write_file(const fs::path& file, const std::string& content);
+
+/// A file that the program wrote through a text-mode stream, with its line
+/// ends checked and taken off as for ProcessResult::out.
+std::string read_text_file(const fs::path& file);
+
+/// Runs a program with its standard output discarded; its exit status.
+int run_program(const std::vector<std::string>& arguments);
+
+/// The C library's words for the failure to open a folder as a file for
+/// writing, as GLPK reports it: Linux's in the shell's Portuguese, Windows'
+/// (whose C library words errors in English only).
+std::string folder_as_file_reason();
 
 /// The exact banner the shell prints at start and for `about`.
 extern const std::string kBanner;

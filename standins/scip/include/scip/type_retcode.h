@@ -13,6 +13,7 @@ enum SCIP_Retcode
    SCIP_NOMEMORY           =  -1,
    SCIP_READERROR          =  -2,
    SCIP_NOFILE             =  -4,
+   SCIP_LPERROR            =  -6,
    SCIP_INVALIDCALL        =  -8,
    SCIP_INVALIDDATA        =  -9,
    SCIP_PLUGINNOTFOUND     = -11,

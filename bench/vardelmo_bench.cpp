@@ -1,0 +1,328 @@
+// Benchmarks of what the shell adds to the libraries' own work: a batch over
+// the classic MIPLIB models and one over 2,000 tiny models against the
+// minimal SCIP program, the peak memory of the latter, and `mod_lp` against
+// glpsol on GLPK's example models. Every figure is the median of several
+// rounds that alternate the two programs, so that a slow moment of the
+// machine hits both.
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Measure {
+  double seconds = 0;
+  long peak_kib = 0;
+};
+
+struct Command {
+  std::vector<std::string> argv;
+  std::string input;  // standard input
+  fs::path workdir;
+};
+
+std::string read_text(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_text(const fs::path& file, const std::string& text) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+class Scratch {
+ public:
+  Scratch() {
+    std::string pattern = (fs::temp_directory_path() / "vardelmo-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Output goes to /dev/null: the terminal's speed is not the program's.
+Measure run(const Command& command, const fs::path& scratch) {
+  const fs::path input = scratch / "stdin";
+  write_text(input, command.input);
+  std::vector<char*> argv;
+  for (const std::string& argument : command.argv) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const std::string workdir = command.workdir.string();
+
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int in = ::open(input.c_str(), O_RDONLY);
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (in < 0 || null < 0 || ::chdir(workdir.c_str()) != 0) ::_exit(126);
+    ::dup2(in, STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (::wait4(pid, &status, 0, &usage) != pid) throw std::runtime_error("wait4 failed");
+  const auto end = std::chrono::steady_clock::now();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    throw std::runtime_error(command.argv[0] + " failed (status " + std::to_string(status) + ")");
+  return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss};
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+struct Pair {
+  std::vector<Measure> first, second;
+};
+
+// Alternates the two, after one unmeasured run each to warm the caches.
+Pair alternate(const std::function<Measure()>& first, const std::function<Measure()>& second,
+               int rounds) {
+  first();
+  second();
+  Pair pair;
+  for (int i = 0; i < rounds; ++i) {
+    pair.first.push_back(first());
+    pair.second.push_back(second());
+  }
+  return pair;
+}
+
+std::vector<double> seconds_of(const std::vector<Measure>& runs) {
+  std::vector<double> seconds;
+  for (const Measure& run : runs) seconds.push_back(run.seconds);
+  return seconds;
+}
+
+long peak_of(const std::vector<Measure>& runs) {
+  long peak = 0;
+  for (const Measure& run : runs) peak = std::max(peak, run.peak_kib);
+  return peak;
+}
+
+const char* verdict(bool met) { return met ? "met" : "MISSED"; }
+
+std::string opt_session(const fs::path& models, const fs::path& output) {
+  return "opt\n" + models.string() + "\n" + output.string() + "\nexit\n";
+}
+
+bool batch(int rounds) {
+  Scratch scratch;
+  const fs::path models = VARDELMO_MIPLIB;
+  fs::create_directory(scratch.path() / "out");
+  const Command vardelmo{{VARDELMO_BINARY}, opt_session(models, scratch.path() / "out"), scratch.path()};
+  const Command minimal{{SCIP_MINIMAL, models.string()}, "", scratch.path()};
+  const Pair runs = alternate([&] { return run(minimal, scratch.path()); },
+                              [&] { return run(vardelmo, scratch.path()); }, rounds);
+  const double base = median(seconds_of(runs.first));
+  const double ours = median(seconds_of(runs.second));
+  const double ratio = ours / base;
+  std::printf("Batch overhead: opt over %s, median of %d rounds\n", models.c_str(), rounds);
+  std::printf("  minimal SCIP program  %8.3f s\n", base);
+  std::printf("  vardelmo opt          %8.3f s\n", ours);
+  std::printf("  ratio %.3f (target <= 1.03): %s\n", ratio, verdict(ratio <= 1.03));
+  return ratio <= 1.03;
+}
+
+bool per_model_and_memory(int rounds, int count) {
+  Scratch scratch;
+  const fs::path models = scratch.path() / "models";
+  fs::create_directories(models);
+  fs::create_directory(scratch.path() / "out");
+  char name[32];
+  for (int i = 0; i < count; ++i) {
+    std::snprintf(name, sizeof name, "m%04d.lp", i);
+    write_text(models / name,
+               "Minimize\n obj: x\nSubject To\n c: x >= " + std::to_string(i) + "\nEnd\n");
+  }
+  const Command vardelmo{{VARDELMO_BINARY}, opt_session(models, scratch.path() / "out"), scratch.path()};
+  const Command minimal{{SCIP_MINIMAL, models.string()}, "", scratch.path()};
+  const Pair runs = alternate([&] { return run(minimal, scratch.path()); },
+                              [&] { return run(vardelmo, scratch.path()); }, rounds);
+  const double base = median(seconds_of(runs.first));
+  const double ours = median(seconds_of(runs.second));
+  const double per_model_ms = (ours - base) / count * 1000;
+  std::printf("Per-model overhead: %d one-variable models, median of %d rounds\n", count, rounds);
+  std::printf("  minimal SCIP program  %8.3f s\n", base);
+  std::printf("  vardelmo opt          %8.3f s (results file rewritten after every model)\n", ours);
+  std::printf("  %.3f ms per model more (target <= 1 ms): %s\n", per_model_ms,
+              verdict(per_model_ms <= 1.0));
+  const long base_peak = peak_of(runs.first);
+  const long our_peak = peak_of(runs.second);
+  const double memory_ratio = static_cast<double>(our_peak) / base_peak;
+  std::printf("Memory: peak resident memory of the same batch, highest of %d rounds\n", rounds);
+  std::printf("  minimal SCIP program  %8.2f MiB\n", base_peak / 1024.0);
+  std::printf("  vardelmo opt          %8.2f MiB\n", our_peak / 1024.0);
+  std::printf("  ratio %.3f (target <= 1.2): %s\n", memory_ratio, verdict(memory_ratio <= 1.2));
+  return per_model_ms <= 1.0 && memory_ratio <= 1.2;
+}
+
+// GLPK's examples, each split into model and data file at its data section
+// so that mod_lp and glpsol do the same work; those glpsol cannot convert on
+// its own (tables, missing data) or that take it more than a few seconds are
+// left out.
+std::vector<std::string> prepare_examples(const fs::path& folder, const fs::path& scratch) {
+  std::vector<std::string> stems;
+  std::vector<fs::path> sources;
+  for (const auto& entry : fs::directory_iterator(GLPK_EXAMPLES))
+    if (entry.path().extension() == ".mod") sources.push_back(entry.path());
+  std::sort(sources.begin(), sources.end());
+  for (const fs::path& source : sources) {
+    const std::string stem = source.stem().string();
+    std::string model = read_text(source);
+    std::string data;
+    const fs::path data_file = fs::path(source).replace_extension(".dat");
+    if (fs::exists(data_file)) {
+      data = read_text(data_file);
+    } else {
+      std::size_t at = 0;
+      while ((at = model.find("data;", at)) != std::string::npos &&
+             at != 0 && model[at - 1] != '\n')
+        ++at;
+      if (at != std::string::npos) {
+        data = model.substr(at);
+        model.erase(at);
+      }
+    }
+    write_text(folder / (stem + ".mod"), model);
+    if (!data.empty()) write_text(folder / (stem + ".dat"), data);
+    std::vector<std::string> argv = {GLPSOL, "--check", "-m", (folder / (stem + ".mod")).string()};
+    if (!data.empty()) {
+      argv.push_back("-d");
+      argv.push_back((folder / (stem + ".dat")).string());
+    }
+    argv.push_back("--wlp");
+    argv.push_back((folder / (stem + ".lp")).string());
+    bool usable = true;
+    try {
+      usable = run({argv, "", scratch}, scratch).seconds < 5.0;
+    } catch (const std::exception&) {
+      usable = false;
+    }
+    if (usable) {
+      stems.push_back(stem);
+    } else {
+      fs::remove(folder / (stem + ".mod"));
+      fs::remove(folder / (stem + ".dat"));
+    }
+    fs::remove(folder / (stem + ".lp"));
+  }
+  return stems;
+}
+
+void remove_lp_files(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder))
+    if (entry.path().extension() == ".lp") fs::remove(entry.path());
+}
+
+bool conversion(int rounds) {
+  Scratch scratch;
+  const fs::path models = scratch.path() / "models";
+  fs::create_directories(models);
+  const std::vector<std::string> stems = prepare_examples(models, scratch.path());
+  const Command vardelmo{{VARDELMO_BINARY}, "mod_lp\n" + models.string() + "\nexit\n", scratch.path()};
+  auto glpsol_all = [&] {
+    remove_lp_files(models);
+    Measure total;
+    for (const std::string& stem : stems) {
+      std::vector<std::string> argv = {GLPSOL, "--check", "-m", (models / (stem + ".mod")).string()};
+      if (fs::exists(models / (stem + ".dat"))) {
+        argv.push_back("-d");
+        argv.push_back((models / (stem + ".dat")).string());
+      }
+      argv.push_back("--wlp");
+      argv.push_back((models / (stem + ".lp")).string());
+      const Measure one = run({argv, "", scratch.path()}, scratch.path());
+      total.seconds += one.seconds;
+      total.peak_kib = std::max(total.peak_kib, one.peak_kib);
+    }
+    return total;
+  };
+  auto mod_lp = [&] {
+    remove_lp_files(models);
+    return run(vardelmo, scratch.path());
+  };
+  const Pair runs = alternate(glpsol_all, mod_lp, rounds);
+  const double base = median(seconds_of(runs.first));
+  const double ours = median(seconds_of(runs.second));
+  const double ratio = ours / base;
+  std::printf("Conversion: %zu of GLPK's example models, median of %d rounds\n", stems.size(),
+              rounds);
+  std::printf("  glpsol --check --wlp, one run per model  %8.3f s\n", base);
+  std::printf("  vardelmo mod_lp                          %8.3f s\n", ours);
+  std::printf("  ratio %.3f (target <= 1.05): %s\n", ratio, verdict(ratio <= 1.05));
+  return ratio <= 1.05;
+}
+
+std::string first_line_with(const fs::path& file, const std::string& key) {
+  std::istringstream lines(read_text(file));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(key, 0) == 0) return line.substr(line.find(':') + 1);
+  return "";
+}
+
+void print_machine() {
+  std::string cpu = first_line_with("/proc/cpuinfo", "model name");
+  cpu.erase(0, cpu.find_first_not_of(' '));
+  std::string memory = first_line_with("/proc/meminfo", "MemTotal");
+  memory.erase(0, memory.find_first_not_of(' '));
+  std::printf("Machine: %s, %ld cores, %s memory\n", cpu.c_str(), ::sysconf(_SC_NPROCESSORS_ONLN),
+              memory.c_str());
+  std::printf("Build: %s, %s\n\n", VARDELMO_BUILD_TYPE, VARDELMO_COMPILER);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string which = argc > 1 ? argv[1] : "all";
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
+  if (rounds < 1 || (which != "all" && which != "batch" && which != "models" &&
+                     which != "conversion")) {
+    std::fprintf(stderr, "usage: %s [all|batch|models|conversion] [ROUNDS]\n", argv[0]);
+    return 2;
+  }
+  try {
+    print_machine();
+    bool met = true;
+    if (which == "all" || which == "batch") met = batch(rounds) && met;
+    if (which == "all" || which == "models") met = per_model_and_memory(rounds, 2000) && met;
+    if (which == "all" || which == "conversion") met = conversion(rounds) && met;
+    return met ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vardelmo_bench: %s\n", error.what());
+    return 2;
+  }
+}

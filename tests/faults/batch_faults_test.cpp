@@ -1,0 +1,231 @@
+// A batch whose file system changes under it: every model still gets its
+// header and its block, and the results file never loses a row for good.
+// The tests change the folders while a time-limited model is being solved,
+// which leaves them about a second; the SCIP library prints (and flushes)
+// its reading report as each model starts, which tells them when.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+#include "child.h"
+
+namespace vardelmo::test {
+namespace {
+
+const std::string kAskTime = "Digite o tempo máximo para resolução dos modelos (seg)> ";
+const std::string kHardRead =
+    "original problem has 36 variables (36 bin, 0 int, 0 impl, 0 cont) and 4 constraints\n";
+const std::string kStopped = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+
+std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
+
+std::string hard_row(const std::string& name) {
+  return "SCIP;" + name + ";T;" + kStopped + ";100000000000000000000,000000;";
+}
+
+class BatchFaults : public ::testing::Test {
+ protected:
+  TempFolder work, models, output;
+  fs::path csv() const { return output.path() / "sol_stat.csv"; }
+
+  /// Three models that each run into a one-second time limit.
+  void three_hard_models() {
+    for (const char* name : {"h0.lp", "h1.lp", "h2.lp"}) write_file(models.path() / name, hard_model());
+  }
+  /// Starts `opt` over the models with a one-second limit.
+  void start_batch(Child& child) {
+    child.send("time_limit\n1\nopt\n" + models.path().string() + "\n" + output.path().string() + "\n");
+  }
+  /// Waits until model `i` has been read, so model i - 1 is done and written.
+  static bool reached(Child& child, int i) { return child.wait_for_output(header(i) + kHardRead); }
+  /// The whole session's output once every hard model ran.
+  std::string hard_session() const {
+    std::string out = kBanner + kPrompt + kAskTime + kPrompt + kAskModels + kAskOutput;
+    int i = 0;
+    for (const std::string& name : listing_order(models.path()))
+      out += header(i++) + kHardRead + "NOME: " + name + "\nTEMPO: T\nSTATUS: " + kStopped + "\n";
+    return out + kPrompt + kBye;
+  }
+  std::vector<std::string> hard_rows(std::size_t count) const {
+    std::vector<std::string> rows;
+    for (const std::string& name : listing_order(models.path()))
+      if (rows.size() < count) rows.push_back(hard_row(name));
+    return rows;
+  }
+};
+
+TEST_F(BatchFaults, OutputFolderRemovedMidBatchLosesNoRowOnceItIsBack) {
+  three_hard_models();
+  Child child(work.path());
+  start_batch(child);
+  ASSERT_TRUE(reached(child, 1));
+  ASSERT_EQ(mask_times(read_file(csv())), results_file(hard_rows(1)));
+  fs::remove_all(output.path());
+
+  ASSERT_TRUE(reached(child, 2));
+  // Model 1 found no folder to write in, and none was made for it.
+  EXPECT_FALSE(fs::exists(output.path()));
+  fs::create_directory(output.path());
+
+  child.send("exit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(mask_times(r.out), hard_session());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+}
+
+TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
+  three_hard_models();
+  Child child(work.path());
+  start_batch(child);
+  ASSERT_TRUE(reached(child, 1));
+  fs::remove_all(output.path());
+  write_file(output.path(), "not a folder\n");
+
+  ASSERT_TRUE(reached(child, 2));
+  EXPECT_EQ(read_file(output.path()), "not a folder\n");
+  fs::remove(output.path());
+  fs::create_directory(output.path());
+
+  child.send("exit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(mask_times(r.out), hard_session());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+}
+
+TEST_F(BatchFaults, ResultsFileOnAFullDiskKeepsThePreviousOneAndTheNextWriteCompletesIt) {
+  three_hard_models();
+  Child child(work.path());
+  start_batch(child);
+  ASSERT_TRUE(reached(child, 1));
+  const std::string previous = read_file(csv());
+  ASSERT_EQ(mask_times(previous), results_file(hard_rows(1)));
+  // Root writes through any permission bits, but not onto a full device.
+  fs::create_symlink("/dev/full", output.path() / "sol_stat.csv.tmp");
+
+  ASSERT_TRUE(reached(child, 2));
+  EXPECT_EQ(read_file(csv()), previous);
+
+  child.send("exit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(mask_times(r.out), hard_session());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(output.path() / "sol_stat.csv.tmp")));
+}
+
+TEST_F(BatchFaults, ResultsFileOverTheFileSizeLimitKeepsThePreviousOneAndTheProcessGoesOn) {
+  three_hard_models();
+  // Room for the header and one row, not for two.
+  const rlim_t limit = results_file(hard_rows(1)).size() + 40;
+  Child child(work.path(), limit);
+  start_batch(child);
+  ASSERT_TRUE(reached(child, 1));
+  const std::string previous = read_file(csv());
+  ASSERT_EQ(mask_times(previous), results_file(hard_rows(1)));
+
+  ASSERT_TRUE(reached(child, 2));
+  EXPECT_EQ(read_file(csv()), previous);
+  child.set_file_size_limit(RLIM_INFINITY);
+
+  child.send("exit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(mask_times(r.out), hard_session());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+}
+
+TEST(ConversionFaults, LpFileOverTheFileSizeLimitIsReportedAndTheNextModelIsConverted) {
+  TempFolder work, models;
+  write_file(models.path() / "small.mod", "var y >= 0;\nmaximize z: y;\ns.t. c: y <= 4;\nend;\n");
+  write_file(models.path() / "big.mod",
+             "var x{1..500} >= 0;\nmaximize z: sum{i in 1..500} i * x[i];\n"
+             "s.t. c: sum{i in 1..500} x[i] <= 10;\nend;\n");
+  Child child(work.path(), 1000);
+  child.send("mod_lp\n" + models.path().string() + "\nexit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "Erro ao escrever arquivo .lp\n");
+  EXPECT_NE(r.out.find("Modelo 0 gerado\n"), std::string::npos);
+  EXPECT_NE(r.out.find("Modelo 1 gerado\n"), std::string::npos);
+  EXPECT_EQ(r.out.substr(r.out.size() - (kPrompt + kBye).size() - 2), "\n\n" + kPrompt + kBye);
+  EXPECT_NE(read_file(models.path() / "small.lp").find("Maximize\n z: + y\n"), std::string::npos);
+}
+
+class DeletedModel : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    copy_model("decimals.lp", models.path());
+    copy_model("infeasible.lp", models.path(), "gone.lp");
+    decimals_first = listing_order(models.path()).front() == "decimals.lp";
+  }
+  /// Answers the model folder, removes gone.lp once the folder is listed,
+  /// then answers the output folder.
+  ChildResult run(const std::string& before = "") {
+    Child child(work.path());
+    child.send(before + "opt\n" + models.path().string() + "\n");
+    EXPECT_TRUE(child.wait_for_output(kAskOutput));
+    fs::remove(models.path() / "gone.lp");
+    child.send(output.path().string() + "\nexit\n");
+    return child.finish();
+  }
+  std::string in_listing_order(const std::string& decimals, const std::string& gone) const {
+    return decimals_first ? decimals + gone : gone + decimals;
+  }
+  TempFolder work, models, output;
+  bool decimals_first = true;
+};
+
+TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
+  ChildResult r = run();
+  const std::string decimals =
+      read_report("decimals.lp") + "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+  const std::string gone = "NOME: gone.lp\nTEMPO: T\nSTATUS: ERRO NA LEITURA DO MODELO\n";
+  EXPECT_EQ(mask_times(r.out),
+            kBanner + kPrompt + kAskModels + kAskOutput +
+                in_listing_order(header(decimals_first ? 0 : 1) + decimals,
+                                 header(decimals_first ? 1 : 0) + gone) +
+                kPrompt + kBye);
+  EXPECT_TRUE(std::regex_match(
+      r.err, std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-4> in function call\n")))
+      << r.err;
+  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")),
+            "SOLVER;NOME;TEMPO;STATUS;Z\n" +
+                in_listing_order("SCIP;decimals.lp;T;SOL OTIMA;31,337500;\n",
+                                 "SCIP;gone.lp;T;ERRO NA LEITURA DO MODELO;;\n"));
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
+  write_file(work.path() / "libgurobi110.so", "");
+  ChildResult r = run("solver\nGUROBI\n");
+  const std::string decimals =
+      "Optimal objective: 31.3375\nTime: T\nNOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+  EXPECT_EQ(mask_times(r.out),
+            kBanner + kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " + kPrompt +
+                kAskModels + kAskOutput +
+                in_listing_order(header(decimals_first ? 0 : 1) + decimals,
+                                 header(decimals_first ? 1 : 0)) +
+                kPrompt + kBye);
+  // The library's reason is in the user's language.
+  EXPECT_TRUE(std::regex_match(r.err, std::regex("Erro do Gurobi \\(código 10012\\): Unable to open file '" +
+                                                 (models / "gone.lp") + "' for input: [^\n]+\n")))
+      << r.err;
+  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")),
+            results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
+}  // namespace vardelmo::test

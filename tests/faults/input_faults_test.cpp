@@ -1,0 +1,162 @@
+// Inputs at the edges of what the shell is given: a folder of 10,000
+// entries, names that are not plain text, and a line of a mebibyte.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "batch.h"
+
+namespace vardelmo::test {
+namespace {
+
+const std::string kUnknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
+const std::string kOneVariableRead =
+    "original problem has 1 variables (0 bin, 0 int, 0 impl, 1 cont) and 1 constraints\n";
+
+std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
+
+std::string at_least(int k) {
+  return "Minimize\n obj: x\nSubject To\n c: x >= " + std::to_string(k) + "\nEnd\n";
+}
+
+TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
+  TempFolder work, models, output;
+  char name[32];
+  for (int i = 0; i < 10000; ++i) {
+    if (i % 10 == 0) {
+      std::snprintf(name, sizeof name, "m%05d.lp", i);
+      write_file(models.path() / name, at_least(i));
+    } else {
+      std::snprintf(name, sizeof name, "n%05d.txt", i);
+      write_file(models.path() / name, "");
+    }
+  }
+  ProcessResult r = run_vardelmo(
+      "opt\n" + models.path().string() + "\n" + output.path().string() + "\nexit\n", work.path());
+
+  std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
+  std::vector<std::string> rows;
+  int i = 0;
+  for (const std::string& entry : listing_order(models.path())) {
+    expected += header(i++);
+    if (entry[0] != 'm') continue;
+    expected += kOneVariableRead + "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+    rows.push_back("SCIP;" + entry + ";T;SOL OTIMA;" + std::to_string(std::stoi(entry.substr(1))) +
+                   ",000000;");
+  }
+  ASSERT_EQ(i, 10000);
+  ASSERT_EQ(rows.size(), 1000u);
+  EXPECT_TRUE(mask_times(r.out) == expected + kPrompt + kBye);  // too long to print
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")), results_file(rows));
+}
+
+// Names the shell must pass on byte for byte: a field separator, blanks, and
+// bytes that are not UTF-8 (Latin-1 letters, a lone 0xFF).
+const std::vector<std::string> kOddNames = {"a;b", "com espaço", " dois  brancos ",
+                                            "a\xe7\xe3o", "\xff"};
+
+class OddNames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    models = parent.path() / "modelos; com \xe9";
+    output = parent.path() / "sa\xed" "da;\xff";
+    fs::create_directory(models);
+    fs::create_directory(output);
+  }
+  TempFolder work, parent;
+  fs::path models, output;
+};
+
+TEST_F(OddNames, OptSolvesEachModelAndWritesItsNameUnchanged) {
+  for (const std::string& name : kOddNames) copy_model("decimals.lp", models, name + ".lp");
+  for (const std::string solver : {"SCIP", "GUROBI"}) {
+    write_file(work.path() / "libgurobi110.so", "");
+    ProcessResult r = run_vardelmo("solver\n" + solver + "\nopt\n" + models.string() + "\n" +
+                                       output.string() + "\nexit\n",
+                                   work.path());
+    std::string expected;
+    std::vector<std::string> rows;
+    int i = 0;
+    for (const std::string& entry : listing_order(models)) {
+      expected += header(i++);
+      expected += solver == "SCIP" ? read_report("decimals.lp")
+                                   : "Optimal objective: 31.3375\nTime: T\n";
+      expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+      rows.push_back(solver + ";" + entry + ";T;SOL OTIMA;31,337500;");
+    }
+    const std::string out = mask_times(r.out);
+    const std::size_t batch = out.find(kAskOutput) + kAskOutput.size();
+    EXPECT_EQ(out.substr(batch), expected + kPrompt + kBye) << solver;
+    EXPECT_EQ(r.err, "") << solver;
+    EXPECT_EQ(mask_times(read_file(output / "sol_stat.csv")), results_file(rows)) << solver;
+  }
+}
+
+TEST_F(OddNames, ModLpWritesEachLpFileBesideItsModel) {
+  const std::string model =
+      "var y{1..3} integer >= 0;\nmaximize z: y[1] + 2 * y[2] + y[3];\n"
+      "s.t. c: y[1] + y[2] + y[3] <= 4.5;\nend;\n";
+  for (const std::string& name : kOddNames) write_file(models / (name + ".mod"), model);
+  write_file(models / "plain.mod", model);
+  ProcessResult r = run_vardelmo("mod_lp\n" + models.string() + "\nexit\n", work.path());
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+  for (std::size_t i = 0; i <= kOddNames.size(); ++i)
+    EXPECT_NE(r.out.find("Modelo " + std::to_string(i) + " gerado\n"), std::string::npos) << i;
+  // The first line names the problem after what GLPK makes of the file name.
+  auto problem = [](const fs::path& lp) {
+    const std::string text = read_file(lp);
+    return text.substr(text.find('\n'));
+  };
+  const std::string plain = problem(models / "plain.lp");
+  ASSERT_NE(plain.find("Maximize\n z: "), std::string::npos) << plain;
+  for (const std::string& name : kOddNames) EXPECT_EQ(problem(models / (name + ".lp")), plain) << name;
+}
+
+TEST(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
+  TempFolder work, models, output;
+  write_file(models.path() / "hard.lp", hard_model());
+  const std::string mebibyte(1 << 20, 'x');
+  const std::string blanks(1 << 20, ' ');
+  const std::string digits = "1" + std::string(1 << 20, '0');
+  const std::string folder = models.path().string() + "/" + std::string((1 << 20) - 1, 'a');
+  const std::string input = mebibyte + "\n" +                        // as a command
+                            "opt\n" + folder + "\n" +                 // as the model folder
+                            "opt\n" + models.path().string() + "\n" + mebibyte + "\n" +
+                            "mod_lp\n" + mebibyte + "\n" +            // as the .mod folder
+                            "verbose\n" + mebibyte + "\n" +
+                            "solver\n" + mebibyte + "\n" +
+                            "time_limit\n" + digits + "\n" +          // out of range
+                            "time_limit\n" + blanks + "1\n" +         // one second
+                            "opt\n" + models.path().string() + "\n" + output.path().string() +
+                            "\nexit\n";
+  ProcessResult r = run_vardelmo(input, work.path());
+  const std::string ask_time = "Digite o tempo máximo para resolução dos modelos (seg)> ";
+  EXPECT_EQ(mask_times(r.out),
+            kBanner + kPrompt +                                                       //
+                kPrompt + kAskModels + "Pasta de .lps inexistente ou inválida...\n" +  //
+                kPrompt + kAskModels + kAskOutput + "Pasta de output inexistente ou inválida...\n" +
+                kPrompt + "Digite o caminho da pasta de arquivos .mod> " +
+                "Pasta de .mods inexistente ou inválida...\n" +  //
+                kPrompt + "Imprimir log do solver? (s/n)> " +
+                "Opção inexistente, favor selecionar uma opção válida.\n" +  //
+                kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " +
+                "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n" +
+                kPrompt + ask_time + "Valor inválido, o tempo máximo não foi alterado.\n" +  //
+                kPrompt + ask_time +                                                      //
+                kPrompt + kAskModels + kAskOutput + header(0) +
+                "original problem has 36 variables (36 bin, 0 int, 0 impl, 0 cont) and 4 "
+                "constraints\nNOME: hard.lp\nTEMPO: T\n"
+                "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n" +
+                kPrompt + kBye);
+  EXPECT_EQ(r.err, kUnknown);
+  EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
+}  // namespace vardelmo::test

@@ -1,0 +1,62 @@
+// A model that drives the solver library into an internal error: the library
+// reports it, the model keeps its row, and the shell goes on.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "batch.h"
+
+namespace vardelmo::test {
+namespace {
+
+// GLPK, which the libraries solve with, cannot scale a coefficient of 1e304
+// and would end the process over it.
+const std::string kBreaksGlpk =
+    "Minimize\n obj: x + y\nSubject To\n big: 1e304 x = 1\n low: y >= 1\n high: y <= 0\nEnd\n";
+const std::string kWentOn = " exit           finalizar Vardelmo\n\n" + kPrompt + kBye;
+
+class SolverFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    write_file(models.path() / "breaks.lp", kBreaksGlpk);
+    write_file(work.path() / "libgurobi110.so", "");
+  }
+  ProcessResult run(const std::string& solver) {
+    return run_vardelmo("solver\n" + solver + "\nopt\n" + models.path().string() + "\n" +
+                            output.path().string() + "\nhelp\nexit\n",
+                        work.path());
+  }
+  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
+  TempFolder work, models, output;
+};
+
+TEST_F(SolverFaults, ScipReportsAnLpErrorAndTheModelKeepsItsRow) {
+  ProcessResult r = run("SCIP");
+  const std::string out = mask_times(r.out);
+  // No STATUS line: the status is not in SCIP's table.
+  EXPECT_NE(out.find("NOME: breaks.lp\nTEMPO: T\n" + kPrompt + "\n opt "), std::string::npos) << out;
+  EXPECT_EQ(out.substr(out.size() - kWentOn.size()), kWentOn);
+  EXPECT_TRUE(std::regex_match(
+      r.err, std::regex("\\[scip_standin\\.cpp:[0-9]+\\] ERROR: GLPK stopped on an internal error "
+                        "while solving; the problem is lost\n"
+                        "\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-6> in function call\n")))
+      << r.err;
+  EXPECT_EQ(mask_times(csv()),
+            results_file({"SCIP;breaks.lp;T;STATUS DESCONHECIDO;100000000000000000000,000000;"}));
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(SolverFaults, GurobiEndsInNumericTroubleAndTheModelKeepsItsRow) {
+  ProcessResult r = run("GUROBI");
+  const std::string out = mask_times(r.out);
+  EXPECT_NE(out.find("NOME: breaks.lp\nTEMPO: T\n" + kPrompt + "\n opt "), std::string::npos) << out;
+  EXPECT_EQ(out.substr(out.size() - kWentOn.size()), kWentOn);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;breaks.lp;T;STATUS DESCONHECIDO;;"}));
+  EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
+}  // namespace vardelmo::test
