@@ -105,38 +105,14 @@ TEST_F(GurobiOpt, VerboseLeavesTheLibraryLogOn) {
 }
 
 TEST_F(GurobiOpt, ClassicInstancesReachTheirKnownOptima) {
-  const std::map<std::string, double> optima = {
-      {"bell5.lp", 8966406.49}, {"egout.lp", 568.1007}, {"flugpl.lp", 1201500},
-      {"lseu.lp", 1120},        {"p0548.lp", 8691}};
-  for (const auto& [name, value] : optima) copy_model(name, models.path());
-  copy_model("stein27_inf.lp", models.path());
+  copy_classic_instances(models.path());
   ProcessResult r = run();
   EXPECT_EQ(r.err, "");
   // The console's number form: six significant digits, exponent from 1e6.
   EXPECT_NE(r.out.find("Optimal objective: 1.2015e+06\n"), std::string::npos);
   EXPECT_NE(r.out.find("Optimal objective: 8.96641e+06\n"), std::string::npos);
   EXPECT_NE(r.out.find("Model is infeasible\nNOME: stein27_inf.lp\n"), std::string::npos);
-
-  std::istringstream lines(csv());
-  std::string line;
-  std::getline(lines, line);
-  int count = 0;
-  std::regex row("GUROBI;([a-z0-9_]+\\.lp);[0-9]+,[0-9]{6};([A-Z ]+);((-?[0-9]+),([0-9]{6}))?;");
-  while (std::getline(lines, line)) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(line, m, row)) << line;
-    ++count;
-    if (m[1] == "stein27_inf.lp") {
-      EXPECT_EQ(m[2], "PROBLEMA INFACTIVEL");
-      EXPECT_FALSE(m[3].matched);
-      continue;
-    }
-    EXPECT_EQ(m[2], "SOL OTIMA") << line;
-    double z = std::stod(m[4].str() + "." + m[5].str());
-    double known = optima.at(m[1]);
-    EXPECT_NEAR(z, known, 1e-6 * std::abs(known)) << line;
-  }
-  EXPECT_EQ(count, 6);
+  expect_classic_results(csv(), "GUROBI", "");
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "batch.h"
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <cstdint>
+#include <sstream>
 #include <map>
 #include <regex>
 
@@ -74,6 +78,50 @@ std::string read_report(const std::string& model) {
          " variables (" + std::to_string(s.binary) + " bin, " + std::to_string(s.integer) +
          " int, 0 impl, " + std::to_string(s.continuous) + " cont) and " + std::to_string(s.rows) +
          " constraints\n";
+}
+
+}  // namespace vardelmo::test
+
+namespace vardelmo::test {
+namespace {
+
+const std::map<std::string, double> kClassicOptima = {
+    {"bell5.lp", 8966406.49}, {"egout.lp", 568.1007}, {"flugpl.lp", 1201500},
+    {"lseu.lp", 1120},        {"p0548.lp", 8691}};
+
+}  // namespace
+
+void copy_classic_instances(const fs::path& folder) {
+  for (const auto& [name, value] : kClassicOptima) copy_model(name, folder);
+  copy_model("stein27_inf.lp", folder);
+}
+
+void expect_classic_results(const std::string& csv, const std::string& solver,
+                            const std::string& infeasible_z) {
+  std::istringstream lines(csv);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "SOLVER;NOME;TEMPO;STATUS;Z");
+  int count = 0;
+  std::regex row(solver + ";([a-z0-9_]+\\.lp);[0-9]+,[0-9]{6};([A-Z ]+);([^;]*);");
+  while (std::getline(lines, line)) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(line, m, row)) << line;
+    ++count;
+    if (m[1] == "stein27_inf.lp") {
+      EXPECT_EQ(m[2], "PROBLEMA INFACTIVEL");
+      EXPECT_EQ(m[3], infeasible_z);
+      continue;
+    }
+    EXPECT_EQ(m[2], "SOL OTIMA") << line;
+    std::smatch z;
+    std::string z_text = m[3];
+    ASSERT_TRUE(std::regex_match(z_text, z, std::regex("(-?[0-9]+),([0-9]{6})"))) << line;
+    double value = std::stod(z[1].str() + "." + z[2].str());
+    double known = kClassicOptima.at(m[1]);
+    EXPECT_NEAR(value, known, 1e-6 * std::abs(known)) << line;
+  }
+  EXPECT_EQ(count, 6);
 }
 
 }  // namespace vardelmo::test

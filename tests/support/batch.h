@@ -32,6 +32,14 @@ std::string hard_model();
 /// output is still on.
 std::string read_report(const std::string& model);
 
+/// Copies the classic benchmark instances with known results into `folder`.
+void copy_classic_instances(const fs::path& folder);
+
+/// Checks a results file of the classic instances: every optimum within 1e-6
+/// relative, stein27_inf infeasible with `infeasible_z` as its Z field.
+void expect_classic_results(const std::string& csv, const std::string& solver,
+                            const std::string& infeasible_z);
+
 /// "header\n" + one line per row, as the results file holds them.
 std::string results_file(const std::vector<std::string>& rows);
 
