@@ -50,6 +50,17 @@ class BatchFaults : public ::testing::Test {
       out += header(i++) + kHardRead + "NOME: " + name + "\nTEMPO: T\nSTATUS: " + kStopped + "\n";
     return out + kPrompt + kBye;
   }
+  /// Ends the session: the shell went on to the end, every model got its
+  /// block, and the results file holds all three rows again.
+  void expect_every_model_ran_and_written(Child& child) const {
+    child.send("exit\n");
+    ChildResult r = child.finish();
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(mask_times(r.out), hard_session());
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+  }
   std::vector<std::string> hard_rows(std::size_t count) const {
     std::vector<std::string> rows;
     for (const std::string& name : listing_order(models.path()))
@@ -71,12 +82,7 @@ TEST_F(BatchFaults, OutputFolderRemovedMidBatchLosesNoRowOnceItIsBack) {
   EXPECT_FALSE(fs::exists(output.path()));
   fs::create_directory(output.path());
 
-  child.send("exit\n");
-  ChildResult r = child.finish();
-  EXPECT_EQ(mask_times(r.out), hard_session());
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+  expect_every_model_ran_and_written(child);
 }
 
 TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
@@ -92,12 +98,7 @@ TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
   fs::remove(output.path());
   fs::create_directory(output.path());
 
-  child.send("exit\n");
-  ChildResult r = child.finish();
-  EXPECT_EQ(mask_times(r.out), hard_session());
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+  expect_every_model_ran_and_written(child);
 }
 
 TEST_F(BatchFaults, ResultsFileOnAFullDiskKeepsThePreviousOneAndTheNextWriteCompletesIt) {
@@ -113,12 +114,7 @@ TEST_F(BatchFaults, ResultsFileOnAFullDiskKeepsThePreviousOneAndTheNextWriteComp
   ASSERT_TRUE(reached(child, 2));
   EXPECT_EQ(read_file(csv()), previous);
 
-  child.send("exit\n");
-  ChildResult r = child.finish();
-  EXPECT_EQ(mask_times(r.out), hard_session());
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+  expect_every_model_ran_and_written(child);
   EXPECT_FALSE(fs::exists(fs::symlink_status(output.path() / "sol_stat.csv.tmp")));
 }
 
@@ -136,13 +132,7 @@ TEST_F(BatchFaults, ResultsFileOverTheFileSizeLimitKeepsThePreviousOneAndTheProc
   EXPECT_EQ(read_file(csv()), previous);
   child.set_file_size_limit(RLIM_INFINITY);
 
-  child.send("exit\n");
-  ChildResult r = child.finish();
-  EXPECT_EQ(r.signal, 0);
-  EXPECT_EQ(mask_times(r.out), hard_session());
-  EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+  expect_every_model_ran_and_written(child);
 }
 
 TEST(ConversionFaults, LpFileOverTheFileSizeLimitIsReportedAndTheNextModelIsConverted) {
