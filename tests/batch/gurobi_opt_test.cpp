@@ -24,7 +24,12 @@ class GurobiOpt : public ::testing::Test {
   std::string csv() const { return read_text_file(output.path() / "sol_stat.csv"); }
   /// Standard output from the first model header to the prompt after the batch.
   static std::string batch_part(const std::string& out) {
-    std::size_t begin = out.find(kAskOutput) + kAskOutput.size();
+    const std::size_t ask = out.find(kAskOutput);
+    if (ask == std::string::npos) {
+      ADD_FAILURE() << "no question for the output folder in:\n" << out;
+      return out;
+    }
+    const std::size_t begin = ask + kAskOutput.size();
     return out.substr(begin, out.rfind(kPrompt) - begin);
   }
   TempFolder work, models, output;

@@ -90,8 +90,9 @@ TEST_F(OddNames, OptSolvesEachModelAndWritesItsNameUnchanged) {
       rows.push_back(solver + ";" + entry + ";T;SOL OTIMA;31,337500;");
     }
     const std::string out = mask_times(r.out);
-    const std::size_t batch = out.find(kAskOutput) + kAskOutput.size();
-    EXPECT_EQ(out.substr(batch), expected + kPrompt + kBye) << solver;
+    const std::size_t ask = out.find(kAskOutput);
+    ASSERT_NE(ask, std::string::npos) << solver << ":\n" << out;
+    EXPECT_EQ(out.substr(ask + kAskOutput.size()), expected + kPrompt + kBye) << solver;
     EXPECT_EQ(r.err, "") << solver;
     EXPECT_EQ(mask_times(read_file(output / "sol_stat.csv")), results_file(rows)) << solver;
   }

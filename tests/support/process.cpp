@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -133,7 +134,19 @@ ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir) {
                         shell_quote(binary) + " < " + shell_quote(io / "in") + " > " +
                         shell_quote(io / "out") + " 2> " + shell_quote(io / "err");
   ProcessResult result;
-  result.status = run_shell(command);
+  // Under Wine, a command interpreter now and then fails to start while
+  // other programs start too. The interpreter makes the output file before
+  // it starts the program, so a run without that file never reached the
+  // program and is tried again.
+  const fs::path out_file = io.path() / "out";
+  for (int attempt = 1; attempt <= 3 && !fs::exists(out_file); ++attempt) {
+    errno = 0;
+    result.status = run_shell(command);
+    if (!fs::exists(out_file))
+      std::fprintf(stderr, "run %d of the program did not start: status %d, %s\n", attempt,
+                   result.status, std::strerror(errno));
+  }
+  if (!fs::exists(out_file)) ADD_FAILURE() << "the program never started: " << command;
   result.out_bytes = read_file(io.path() / "out");
   result.out = from_text_mode(result.out_bytes, "standard output");
   result.err = from_text_mode(read_file(io.path() / "err"), "standard error");
