@@ -135,18 +135,22 @@ long peak_of(const std::vector<Measure>& runs) {
 
 const char* verdict(bool met) { return met ? "met" : "MISSED"; }
 
-std::string opt_session(const fs::path& models, const fs::path& output) {
-  return "opt\n" + models.string() + "\n" + output.string() + "\nexit\n";
+// The minimal SCIP program (first) and `opt` (second) over the same models,
+// alternated; the results go to scratch/out.
+Pair opt_against_minimal(const fs::path& models, const fs::path& scratch, int rounds) {
+  fs::create_directory(scratch / "out");
+  const Command vardelmo{{VARDELMO_BINARY},
+                         "opt\n" + models.string() + "\n" + (scratch / "out").string() + "\nexit\n",
+                         scratch};
+  const Command minimal{{SCIP_MINIMAL, models.string()}, "", scratch};
+  return alternate([&] { return run(minimal, scratch); }, [&] { return run(vardelmo, scratch); },
+                   rounds);
 }
 
 bool batch(int rounds) {
   Scratch scratch;
   const fs::path models = VARDELMO_MIPLIB;
-  fs::create_directory(scratch.path() / "out");
-  const Command vardelmo{{VARDELMO_BINARY}, opt_session(models, scratch.path() / "out"), scratch.path()};
-  const Command minimal{{SCIP_MINIMAL, models.string()}, "", scratch.path()};
-  const Pair runs = alternate([&] { return run(minimal, scratch.path()); },
-                              [&] { return run(vardelmo, scratch.path()); }, rounds);
+  const Pair runs = opt_against_minimal(models, scratch.path(), rounds);
   const double base = median(seconds_of(runs.first));
   const double ours = median(seconds_of(runs.second));
   const double ratio = ours / base;
@@ -161,17 +165,13 @@ bool per_model_and_memory(int rounds, int count) {
   Scratch scratch;
   const fs::path models = scratch.path() / "models";
   fs::create_directories(models);
-  fs::create_directory(scratch.path() / "out");
   char name[32];
   for (int i = 0; i < count; ++i) {
     std::snprintf(name, sizeof name, "m%04d.lp", i);
     write_text(models / name,
                "Minimize\n obj: x\nSubject To\n c: x >= " + std::to_string(i) + "\nEnd\n");
   }
-  const Command vardelmo{{VARDELMO_BINARY}, opt_session(models, scratch.path() / "out"), scratch.path()};
-  const Command minimal{{SCIP_MINIMAL, models.string()}, "", scratch.path()};
-  const Pair runs = alternate([&] { return run(minimal, scratch.path()); },
-                              [&] { return run(vardelmo, scratch.path()); }, rounds);
+  const Pair runs = opt_against_minimal(models, scratch.path(), rounds);
   const double base = median(seconds_of(runs.first));
   const double ours = median(seconds_of(runs.second));
   const double per_model_ms = (ours - base) / count * 1000;

@@ -152,6 +152,16 @@ int guarded(_GRBenv* errors, Body body) {
   }
 }
 
+// What every call on a model does first: record the call, play a failure
+// armed for it, refuse a missing model.
+bool model_call_refused(const char* function, _GRBmodel* model, int* code) {
+  if (injected_failure(function, model, model != nullptr ? &model->env : nullptr, code))
+    return true;
+  if (model != nullptr) return false;
+  *code = GRB_ERROR_NULL_ARGUMENT;
+  return true;
+}
+
 bool ends_with(const std::string& text, const char* suffix) {
   const std::size_t length = std::strlen(suffix);
   return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
@@ -381,9 +391,7 @@ GRBenv* GRBgetenv(GRBmodel* model) {
 
 int GRBgetintattr(GRBmodel* model, const char* attrname, int* valueP) {
   int code = 0;
-  if (injected_failure("GRBgetintattr", model, model != nullptr ? &model->env : nullptr, &code))
-    return code;
-  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (model_call_refused("GRBgetintattr", model, &code)) return code;
   _GRBenv* env = &model->env;
   return guarded(env, [&] {
     if (attrname == nullptr || valueP == nullptr) {
@@ -404,9 +412,7 @@ int GRBgetintattr(GRBmodel* model, const char* attrname, int* valueP) {
 
 int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
   int code = 0;
-  if (injected_failure("GRBgetdblattr", model, model != nullptr ? &model->env : nullptr, &code))
-    return code;
-  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (model_call_refused("GRBgetdblattr", model, &code)) return code;
   _GRBenv* env = &model->env;
   return guarded(env, [&] {
     if (attrname == nullptr || valueP == nullptr) {
@@ -433,17 +439,13 @@ int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
 
 int GRBupdatemodel(GRBmodel* model) {
   int code = 0;
-  if (injected_failure("GRBupdatemodel", model, model != nullptr ? &model->env : nullptr, &code))
-    return code;
-  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (model_call_refused("GRBupdatemodel", model, &code)) return code;
   return 0;  // models are only ever read whole, so nothing is pending
 }
 
 int GRBoptimize(GRBmodel* model) {
   int code = 0;
-  if (injected_failure("GRBoptimize", model, model != nullptr ? &model->env : nullptr, &code))
-    return code;
-  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (model_call_refused("GRBoptimize", model, &code)) return code;
   // GLPK lost the problem in an earlier solve: nothing changes any more.
   if (!model->problem) return 0;
   _GRBenv* env = &model->env;
@@ -461,18 +463,11 @@ int GRBoptimize(GRBmodel* model) {
     options.log = env->settings.output_flag != 0;
     options.log_sink = [env](const char* text) { write_log(*env, text); };
     const engine::SolveResult result = engine::solve(*model->problem, options);
-    if (result.glpk_failed) {
-      // GLPK took the problem with it. Gurobi's word for a solve that numeric
-      // trouble ended, with nothing to show.
-      static_cast<void>(model->problem.release());
-      model->status = GRB_NUMERIC;
-      model->has_solution = false;
-      model->runtime = result.seconds;
-      write_log(*env, closing_log(*model));
-      return 0;
-    }
-    model->status = to_status(result);
-    model->has_solution = result.has_solution;
+    // When GLPK failed it took the problem with it; Gurobi's word for a
+    // solve that numeric trouble ended, with nothing to show.
+    if (result.glpk_failed) static_cast<void>(model->problem.release());
+    model->status = result.glpk_failed ? GRB_NUMERIC : to_status(result);
+    model->has_solution = !result.glpk_failed && result.has_solution;
     model->objective = result.objective;
     model->runtime = result.seconds;
     write_log(*env, closing_log(*model));
@@ -482,9 +477,7 @@ int GRBoptimize(GRBmodel* model) {
 
 int GRBfreemodel(GRBmodel* model) {
   int code = 0;
-  if (injected_failure("GRBfreemodel", model, model != nullptr ? &model->env : nullptr, &code))
-    return code;
-  if (model == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (model_call_refused("GRBfreemodel", model, &code)) return code;
   delete model;
   return 0;
 }

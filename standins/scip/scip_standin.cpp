@@ -77,6 +77,15 @@ SCIP_RETCODE no_instance(const char* function) {
   return SCIP_INVALIDCALL;
 }
 
+// What every call on an instance does first: record the call, play a
+// failure armed for it, refuse a missing instance.
+bool call_refused(const char* function, const SCIP* scip, SCIP_RETCODE* retcode) {
+  if (injected_failure(function, retcode)) return true;
+  if (scip != nullptr) return false;
+  *retcode = no_instance(function);
+  return true;
+}
+
 // No C++ exception may leave the C interface.
 template <typename Body>
 SCIP_RETCODE guarded(const char* function, Body body) {
@@ -171,9 +180,8 @@ SCIP_RETCODE SCIPcreate(SCIP** scip) {
 }
 
 SCIP_RETCODE SCIPincludeDefaultPlugins(SCIP* scip) {
-  SCIP_RETCODE injected;
-  if (injected_failure("SCIPincludeDefaultPlugins", &injected)) return injected;
-  if (scip == nullptr) return no_instance("SCIPincludeDefaultPlugins");
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPincludeDefaultPlugins", scip, &refused)) return refused;
   if (scip->lp_reader) {
     STANDIN_ERROR("reader <lpreader> already included.\n");
     return SCIP_INVALIDDATA;
@@ -183,9 +191,8 @@ SCIP_RETCODE SCIPincludeDefaultPlugins(SCIP* scip) {
 }
 
 SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name) {
-  SCIP_RETCODE injected;
-  if (injected_failure("SCIPcreateProbBasic", &injected)) return injected;
-  if (scip == nullptr) return no_instance("SCIPcreateProbBasic");
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPcreateProbBasic", scip, &refused)) return refused;
   if (name == nullptr) {
     STANDIN_ERROR("cannot create a problem without a name\n");
     return SCIP_INVALIDDATA;
@@ -201,9 +208,8 @@ SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name) {
 }
 
 SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extension) {
-  SCIP_RETCODE injected;
-  if (injected_failure("SCIPreadProb", &injected)) return injected;
-  if (scip == nullptr) return no_instance("SCIPreadProb");
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPreadProb", scip, &refused)) return refused;
   if (filename == nullptr) {
     STANDIN_ERROR("cannot read a problem without a file name\n");
     return SCIP_INVALIDDATA;
@@ -248,9 +254,8 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
 }
 
 SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
-  SCIP_RETCODE injected;
-  if (injected_failure("SCIPsetRealParam", &injected)) return injected;
-  if (scip == nullptr) return no_instance("SCIPsetRealParam");
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPsetRealParam", scip, &refused)) return refused;
   if (name == nullptr || std::strcmp(name, "limits/time") != 0) {
     STANDIN_ERROR("parameter <%s> unknown\n", name != nullptr ? name : "(null)");
     return SCIP_PARAMETERUNKNOWN;
@@ -266,9 +271,8 @@ SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
 }
 
 SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr) {
-  SCIP_RETCODE injected;
-  if (injected_failure("SCIPsetMessagehdlr", &injected)) return injected;
-  if (scip == nullptr) return no_instance("SCIPsetMessagehdlr");
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPsetMessagehdlr", scip, &refused)) return refused;
   if (messagehdlr != nullptr) {
     // Programs cannot create handlers through this library, so a
     // non-NULL one did not come from it.
@@ -280,9 +284,8 @@ SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr) {
 }
 
 SCIP_RETCODE SCIPsolve(SCIP* scip) {
-  SCIP_RETCODE injected;
-  if (injected_failure("SCIPsolve", &injected)) return injected;
-  if (scip == nullptr) return no_instance("SCIPsolve");
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPsolve", scip, &refused)) return refused;
   if (!scip->problem) {
     STANDIN_ERROR("method <SCIPsolve> cannot be called in the initialization stage\n");
     return SCIP_INVALIDCALL;

@@ -4,8 +4,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "batch/batch_driver.h"
@@ -58,18 +56,6 @@ Scratch& scratch() {
 }
 
 }  // namespace
-
-std::string read_file(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void write_file(const fs::path& file, const std::string& content) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << content;
-}
 
 const fs::path& fresh_workspace() {
   static const fs::path work = scratch().root / "work";

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "files.h"
+
 namespace vardelmo::fuzz {
 
 struct SessionOutput {
@@ -32,7 +34,7 @@ SessionOutput run_session(const std::string& input);
 /// the fuzzer keeps the input that did it.
 void require(bool condition, const char* what, const SessionOutput& session);
 
-std::string read_file(const std::filesystem::path& file);
-void write_file(const std::filesystem::path& file, const std::string& content);
+using test::read_file;
+using test::write_file;
 
 }  // namespace vardelmo::fuzz

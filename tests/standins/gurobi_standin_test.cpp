@@ -230,7 +230,7 @@ TEST_F(GurobiRead, MissingFileOrFolder) {
 }
 
 TEST_F(GurobiRead, OnlyLpFiles) {
-  const std::string model = standin_test::file_text(data_file("decimals.lp"));
+  const std::string model = vardelmo::test::read_file(data_file("decimals.lp"));
   for (const char* name : {"model.mps", "model.LP.txt", "model", "model.lp.gz"}) {
     const std::string path = temp.write(name, model);
     EXPECT_EQ(failed_read(path), "Unknown file type for file '" + path + "'");
@@ -522,12 +522,12 @@ TEST(GurobiOutput, LogFileAndCallbackGetTheConsoleLog) {
   ASSERT_EQ(GRBoptimize(model.get()), 0);
   const std::string console = out.finish();
   EXPECT_NE(console.find("Model is infeasible or unbounded"), std::string::npos) << console;
-  EXPECT_EQ(standin_test::file_text(log_path), console);
+  EXPECT_EQ(vardelmo::test::read_file(log_path), console);
   EXPECT_EQ(called_back, console);
 
   silence(model.env());
   ASSERT_EQ(GRBoptimize(model.get()), 0);
-  EXPECT_EQ(standin_test::file_text(log_path), console);
+  EXPECT_EQ(vardelmo::test::read_file(log_path), console);
   EXPECT_EQ(called_back, console);
 }
 

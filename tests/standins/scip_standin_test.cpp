@@ -76,7 +76,7 @@ TEST_F(ScipRead, ReportsTheOriginalProblemSize) {
 }
 
 TEST_F(ScipRead, ChoosesTheReaderByExtension) {
-  const std::string model = standin_test::file_text(data_file("decimals.lp"));
+  const std::string model = vardelmo::test::read_file(data_file("decimals.lp"));
   scip.silence();
   EXPECT_EQ(SCIPreadProb(scip.get(), temp.write("upper.LP", model).c_str(), nullptr), SCIP_OKAY);
   EXPECT_EQ(SCIPreadProb(scip.get(), temp.write("model.txt", model).c_str(), "lp"), SCIP_OKAY);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+
 namespace vardelmo::test {
 
 namespace fs = std::filesystem;
@@ -56,9 +58,6 @@ ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir);
 
 /// Runs it in a fresh temporary working folder.
 ProcessResult run_vardelmo(const std::string& input);
-
-std::string read_file(const fs::path& file);
-void write_file(const fs::path& file, const std::string& content);
 
 /// A file that the program wrote through a text-mode stream, with its line
 /// ends checked and taken off as for ProcessResult::out.

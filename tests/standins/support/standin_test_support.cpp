@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -51,9 +49,7 @@ TempDir::~TempDir() {
 
 std::string TempDir::write(const std::string& name, const std::string& content) const {
   const std::string path = path_ + "/" + name;
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-  if (!out) throw std::runtime_error("cannot write " + path);
+  vardelmo::test::write_file(path, content);
   return path;
 }
 
@@ -98,13 +94,6 @@ bool glpk_messages_reach_stdout() {
   const std::string text = capture.finish();
   glp_term_out(previous);
   return text.find("glpk output probe") != std::string::npos;
-}
-
-std::string file_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 int count_of(const std::string& text, const std::string& part) {

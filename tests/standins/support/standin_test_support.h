@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "files.h"
+
 namespace standin_test {
 
 std::string data_file(const std::string& name);    // tests/standins/data
@@ -68,8 +70,6 @@ bool glpk_term_out_on();
 // Whether a GLPK message would reach standard output right now, which it
 // does not while a terminal hook is installed.
 bool glpk_messages_reach_stdout();
-
-std::string file_text(const std::string& path);
 
 int count_of(const std::string& text, const std::string& part);
 
