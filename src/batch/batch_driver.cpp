@@ -34,6 +34,13 @@ bool run_model(const std::string& path) {
 }  // namespace
 
 void optimize_lp_folder() {
+  if (shell_settings.solver == "SCIP") {
+    const std::string mismatch = scip_library_mismatch();
+    if (!mismatch.empty()) {
+      print_error(mismatch);
+      return;
+    }
+  }
   std::string model_folder;
   if (!ask("Digite o caminho da pasta de arquivos .lp> ", model_folder)) return;
   if (!is_existing_folder(model_folder)) {
@@ -62,6 +69,8 @@ void optimize_lp_folder() {
   for (std::size_t i = 0; i < model_files.size(); ++i) {
     print("----------------------------------------------------------------------\nMODELO " +
           std::to_string(i) + " \n");
+    // Which model is running shows at once, also where the output is a pipe.
+    flush_output();
     if (run_model(std::string(model_files[i]))) write_results_file(output_folder);
   }
   result_rows.clear();

@@ -8,6 +8,8 @@ void print(std::string_view text) { std::fwrite(text.data(), 1, text.size(), std
 
 void print_error(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stderr); }
 
+void flush_output() { std::fflush(stdout); }
+
 bool read_line(std::string& line) {
   line.clear();
   // Input that ended or failed stays so, as a C++ stream's would.

@@ -14,6 +14,9 @@ void print(std::string_view text);
 /// Writes `text` to standard error as it is.
 void print_error(std::string_view text);
 
+/// Hands what was printed on to the screen (or pipe) now.
+void flush_output();
+
 /// Reads one line of standard input without its line feed, taken as typed.
 /// Returns false at end of input or on a read error; `line` is then empty,
 /// so an old answer can never be acted on again.

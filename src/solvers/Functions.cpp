@@ -106,6 +106,15 @@ bool is_regular_file(const std::string& path) {
 
 }  // namespace
 
+std::string scip_library_mismatch() {
+  // Another major version may number its statuses and codes differently.
+  if (SCIPmajorVersion() == SCIP_VERSION_MAJOR) return {};
+  return "A biblioteca do SCIP encontrada é a versão " + std::to_string(SCIPmajorVersion()) +
+         "." + std::to_string(SCIPminorVersion()) + "." + std::to_string(SCIPtechVersion()) +
+         ", mas o Vardelmo foi feito para o SCIP " + std::to_string(SCIP_VERSION_MAJOR) +
+         "; nenhum modelo foi resolvido.\n";
+}
+
 bool run_scip_model(std::string model_path) {
   if (model_path.size() < 2 || model_path.compare(model_path.size() - 2, 2, "lp") != 0)
     return false;

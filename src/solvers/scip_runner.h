@@ -8,4 +8,8 @@ namespace vardelmo {
 /// when the path does not end in "lp" (or no SCIP instance could be made).
 bool run_scip_model(std::string model_path);
 
+/// Empty when the SCIP library that the process runs with has the major
+/// version the program was built for; otherwise what to tell the user.
+std::string scip_library_mismatch();
+
 }  // namespace vardelmo

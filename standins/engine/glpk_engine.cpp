@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <csetjmp>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -175,6 +176,29 @@ bool make_bounds_acceptable(glp_prob* problem) {
   return true;
 }
 
+volatile std::sig_atomic_t interrupt_requested = 0;
+
+extern "C" void request_interrupt(int) { interrupt_requested = 1; }
+
+// SIGINT is the user's to stop a solve with while one runs, and the
+// program's again afterwards.
+class InterruptGuard {
+ public:
+  InterruptGuard() noexcept : previous_(std::signal(SIGINT, request_interrupt)) {
+    interrupt_requested = 0;
+  }
+  ~InterruptGuard() { std::signal(SIGINT, previous_); }
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  void (*previous_)(int);
+};
+
+void stop_when_interrupted(glp_tree* tree, void*) {
+  if (interrupt_requested) glp_ios_terminate(tree);
+}
+
 SolveResult from_intopt(glp_prob* problem, int rc) {
   SolveResult result;
   const int status = glp_mip_status(problem);
@@ -186,6 +210,8 @@ SolveResult from_intopt(glp_prob* problem, int rc) {
     result.outcome = Outcome::infeasible;
   } else if (rc == GLP_ETMLIM) {
     result.outcome = Outcome::time_limit;
+  } else if (rc == GLP_ESTOP) {
+    result.outcome = Outcome::interrupted;
   } else {
     result.outcome = Outcome::unknown;
   }
@@ -198,6 +224,7 @@ glp_iocp branch_and_cut_parameters(int message_level, int time_limit_ms, bool pr
   parameters.msg_lev = message_level;
   parameters.tm_lim = time_limit_ms;
   parameters.presolve = presolve ? GLP_ON : GLP_OFF;
+  parameters.cb_func = stop_when_interrupted;
   // The cut generators are what make the classic MIPLIB instances finish
   // in seconds rather than minutes.
   parameters.gmi_cuts = GLP_ON;
@@ -304,6 +331,7 @@ SolveResult solve(glp_prob& problem, const SolveOptions& options) {
   const Clock::time_point start = Clock::now();
   const Deadline deadline(start, options.time_limit);
   TermOutGuard out(options.log);
+  InterruptGuard interrupt;
   std::optional<TermHookGuard> hook;
   if (options.log && options.log_sink) hook.emplace(options.log_sink);
   SolveResult result = run_guarded(&problem, options, deadline);

@@ -75,6 +75,7 @@ enum class Outcome {
   unbounded,
   infeasible_or_unbounded,
   time_limit,
+  interrupted,  // Ctrl+C while solving
   unknown,
 };
 
@@ -98,6 +99,9 @@ struct SolveResult {
   bool glpk_failed = false;
 };
 
+// Ctrl+C while it runs ends the solve with Outcome::interrupted, as the
+// real solvers do, instead of the process; the previous handling of SIGINT
+// is back when it returns.
 // May tighten bounds in place (integer columns with fractional bounds,
 // double bounds that coincide); the feasible set stays the same.
 SolveResult solve(glp_prob& problem, const SolveOptions& options);

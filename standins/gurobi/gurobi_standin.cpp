@@ -191,6 +191,8 @@ int to_status(const engine::SolveResult& result) {
       return GRB_INF_OR_UNBD;
     case engine::Outcome::time_limit:
       return GRB_TIME_LIMIT;
+    case engine::Outcome::interrupted:
+      return GRB_INTERRUPTED;
     case engine::Outcome::unknown:
       break;
   }
@@ -215,13 +217,16 @@ std::string closing_log(const _GRBmodel& model) {
     case GRB_TIME_LIMIT:
       text += "Time limit reached\n";
       break;
+    case GRB_INTERRUPTED:
+      text += "Interrupt request received\n";
+      break;
     default:
       text += "Optimization stopped: GLPK could not complete the solve\n";
       break;
   }
   if (model.has_solution) {
     text += formatted("Best objective %.12e\n", model.objective);
-  } else if (model.status == GRB_TIME_LIMIT) {
+  } else if (model.status == GRB_TIME_LIMIT || model.status == GRB_INTERRUPTED) {
     text += "Best objective -\n";
   }
   return text;

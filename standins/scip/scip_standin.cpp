@@ -32,6 +32,8 @@ namespace {
 
 constexpr SCIP_Real kInfinity = 1e20;
 
+int reported_major_version = 0;  // 0: SCIP_VERSION_MAJOR
+
 engine::CallJournal& journal() {
   static engine::CallJournal instance;
   return instance;
@@ -132,6 +134,8 @@ SCIP_STATUS to_status(engine::Outcome outcome) {
       return SCIP_STATUS_INFORUNBD;
     case engine::Outcome::time_limit:
       return SCIP_STATUS_TIMELIMIT;
+    case engine::Outcome::interrupted:
+      return SCIP_STATUS_USERINTERRUPT;
     case engine::Outcome::unknown:
       break;
   }
@@ -150,6 +154,8 @@ const char* status_text(SCIP_STATUS status) {
       return "problem is solved [infeasible or unbounded]";
     case SCIP_STATUS_TIMELIMIT:
       return "solving was interrupted [time limit reached]";
+    case SCIP_STATUS_USERINTERRUPT:
+      return "solving was interrupted [user interrupt]";
     default:
       return "unknown";
   }
@@ -157,7 +163,9 @@ const char* status_text(SCIP_STATUS status) {
 
 SCIP_Real primal_bound(const Scip& scip) {
   if (scip.has_solution) return scip.primal_bound;
-  return scip.maximise ? -kInfinity : kInfinity;
+  // As SCIP: an unbounded problem's bound is the infinity it runs off to.
+  const bool unbounded = scip.status == SCIP_STATUS_UNBOUNDED;
+  return scip.maximise != unbounded ? -kInfinity : kInfinity;
 }
 
 }  // namespace
@@ -355,6 +363,12 @@ SCIP_RETCODE SCIPfree(SCIP** scip) {
   return SCIP_OKAY;
 }
 
+int SCIPmajorVersion(void) {
+  return reported_major_version != 0 ? reported_major_version : SCIP_VERSION_MAJOR;
+}
+int SCIPminorVersion(void) { return 0; }
+int SCIPtechVersion(void) { return 0; }
+
 void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline) {
   journal().enter("SCIPmessagePrintErrorHeader");
   std::fprintf(stderr, "[%s:%d] ERROR: ", sourcefile != nullptr ? sourcefile : "(null)",
@@ -398,6 +412,11 @@ const char* SCIPstandinGetCall(int index) {
   return call ? call->function : nullptr;
 }
 
-void SCIPstandinReset(void) { journal().reset(); }
+void SCIPstandinSetMajorVersion(int major) { reported_major_version = major; }
+
+void SCIPstandinReset(void) {
+  journal().reset();
+  reported_major_version = 0;
+}
 
 }  // extern "C"

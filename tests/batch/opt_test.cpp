@@ -34,7 +34,7 @@ class Opt : public ::testing::Test {
 TEST_F(Opt, EmptyFolderRunsNothingAndWritesNoResults) {
   ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kAskOutput + kPrompt + kBye);
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_FALSE(fs::exists(output.path() / "sol_stat.csv"));
 }
 
@@ -43,7 +43,7 @@ TEST_F(Opt, InvalidModelFolderStopsBeforeAnything) {
   for (const std::string& answer : {std::string(), models / "missing", models / "file.txt"}) {
     ProcessResult r = run_vardelmo("opt\n" + answer + "\nexit\n", work.path());
     EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kNoModels + kPrompt + kBye) << answer;
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(mask_library_errors(r.err), "");
   }
 }
 
@@ -53,7 +53,7 @@ TEST_F(Opt, AnswersCutShortByEndOfInputRunNothing) {
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kPrompt + "\n");
   r = run_vardelmo("opt\n" + models.path().string() + "\n", work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kAskOutput + kPrompt + "\n");
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(r.status, 0);
 }
 
@@ -76,10 +76,10 @@ TEST_F(Opt, EveryEntryGetsItsHeaderAndOnlyLpPathsRun) {
   int i = 0;
   for (const std::string& name : listing_order(models.path())) {
     expected += header(i++);
-    if (name == "a.lp") expected += read_report("decimals.lp") + block("a.lp", "SOL OTIMA");
+    if (name == "a.lp") expected += block("a.lp", "SOL OTIMA");
   }
-  EXPECT_EQ(mask_times(r.out), expected + kPrompt + kBye);
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_console(r.out), expected + kPrompt + kBye);
+  EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(mask_times(csv()), results_file({"SCIP;a.lp;T;SOL OTIMA;31,337500;"}));
 }
 
@@ -91,12 +91,12 @@ TEST_F(Opt, ResultsFileHoldsEveryModelInRunOrderWithExactNumbers) {
   const std::map<std::string, std::string> rows = {
       {"decimals.lp", "SCIP;decimals.lp;T;SOL OTIMA;31,337500;"},
       {"infeasible.lp", "SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"},
-      {"unbounded.lp", "SCIP;unbounded.lp;T;PROBLEMA ILIMITADO;-100000000000000000000,000000;"},
+      {"unbounded.lp", "SCIP;unbounded.lp;T;PROBLEMA ILIMITADO;100000000000000000000,000000;"},
   };
   std::vector<std::string> expected;
   for (const std::string& name : listing_order(models.path())) expected.push_back(rows.at(name));
   EXPECT_EQ(mask_times(csv()), results_file(expected));
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
 
   // The numbers themselves: a comma and six decimals in the file, the
   // stream's default form on the console.
@@ -113,8 +113,8 @@ TEST_F(Opt, StaleResultsInTheModelFolderAreRemovedAndNeverListed) {
   copy_model("decimals.lp", models.path());
   write_file(models.path() / "sol_stat.csv", "SOLVER;NOME;TEMPO;STATUS;Z\nold\n");
   ProcessResult r = run_vardelmo(opt_session(models.path(), models.path()), work.path());
-  EXPECT_EQ(mask_times(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
-                                   read_report("decimals.lp") + block("decimals.lp", "SOL OTIMA") +
+  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
+                                   block("decimals.lp", "SOL OTIMA") +
                                    kPrompt + kBye);
   EXPECT_EQ(mask_times(read_text_file(models.path() / "sol_stat.csv")),
             results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
@@ -141,7 +141,7 @@ TEST_F(Opt, TrailingSeparatorsAreNotDoubled) {
                                              output.path().string() + kPathSeparator),
                                  work.path());
   EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
 }
 
 TEST_F(Opt, ASecondBatchWritesOnlyItsOwnRows) {
@@ -161,9 +161,9 @@ TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
   ProcessResult quiet = run_vardelmo(opt_session(models.path(), output.path()), work.path());
   ProcessResult loud =
       run_vardelmo(opt_session(models.path(), output.path(), "verbose\ns\n"), work.path());
-  const std::string standin_banner = "stand-in";
-  EXPECT_EQ(quiet.out.find(standin_banner), std::string::npos);
-  std::size_t log = loud.out.find(standin_banner);
+  const std::string solve_log = "SCIP Status";
+  EXPECT_EQ(quiet.out.find(solve_log), std::string::npos);
+  std::size_t log = loud.out.find(solve_log);
   ASSERT_NE(log, std::string::npos) << loud.out;
   EXPECT_LT(loud.out.find(header(0)), log);
   EXPECT_LT(log, loud.out.find("NOME: decimals.lp\n"));
@@ -208,22 +208,21 @@ TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
   for (const std::string& name : listing_order(models.path())) {
     expected_out += header(i++);
     if (name == "decimals.lp") {
-      expected_out += read_report(name) + block(name, "SOL OTIMA");
+      expected_out += block(name, "SOL OTIMA");
       rows.push_back("SCIP;decimals.lp;T;SOL OTIMA;31,337500;");
     } else {
       expected_out += block(name, "ERRO NA LEITURA DO MODELO");
       rows.push_back("SCIP;" + name + ";T;ERRO NA LEITURA DO MODELO;;");
     }
   }
-  EXPECT_EQ(mask_times(r.out), expected_out + kPrompt + kBye);
+  EXPECT_EQ(mask_console(r.out), expected_out + kPrompt + kBye);
   EXPECT_EQ(mask_times(csv()), results_file(rows));
-  // SCIP's own words on the syntax error, then our check of the read.
-  EXPECT_TRUE(std::regex_search(
-      r.err, std::regex("broken\\.lp[^\n]*\n(.*\n)*\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-2> in function call\n")))
-      << r.err;
-  EXPECT_TRUE(std::regex_search(
-      r.err, std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-4> in function call\n")))
-      << r.err;
+  // Our check of each read, after whatever SCIP said of it.
+  const std::string err = mask_library_errors(r.err);
+  for (const char* code : {"-2", "-4"})
+    EXPECT_TRUE(std::regex_search(err, std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <" +
+                                                  std::string(code) + "> in function call\n")))
+        << r.err;
 }
 
 TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
@@ -236,7 +235,7 @@ TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
   copy_model("infeasible.lp", second.path());
   fs::create_directories(output.path() / "sol_stat.csv.tmp" / "in-the-way");
   ProcessResult r = run_vardelmo(opt_session(second.path(), output.path()), work.path());
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_NE(r.out.find("STATUS: PROBLEMA INFACTIVEL\n"), std::string::npos);
   EXPECT_EQ(csv(), previous);
 
@@ -250,7 +249,7 @@ TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
 TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {
   copy_classic_instances(models.path());
   ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
   expect_classic_results(csv(), "SCIP", "100000000000000000000,000000");
 }
 

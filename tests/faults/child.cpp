@@ -26,7 +26,8 @@ void close_fd(int& fd) {
 
 }  // namespace
 
-Child::Child(const std::filesystem::path& workdir, std::optional<rlim_t> file_size_limit) {
+Child::Child(const std::filesystem::path& workdir, std::optional<rlim_t> file_size_limit,
+             const char* binary) {
   // A child that ended early must fail the test, not end it by SIGPIPE.
   ::signal(SIGPIPE, SIG_IGN);
   int input[2], out[2], err[2];
@@ -35,7 +36,6 @@ Child::Child(const std::filesystem::path& workdir, std::optional<rlim_t> file_si
   make_pipe(err);
   // Prepared before fork: the child may only make async-signal-safe calls.
   const std::string directory = workdir.string();
-  const char* const binary = VARDELMO_BINARY;
   pid_ = ::fork();
   if (pid_ < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
   if (pid_ == 0) {
@@ -117,6 +117,8 @@ bool Child::wait_for_output(const std::string& text, std::chrono::seconds timeou
     return out_text_.find(text) != std::string::npos || outputs_closed_;
   }) && out_text_.find(text) != std::string::npos;
 }
+
+void Child::interrupt() { ::kill(pid_, SIGINT); }
 
 void Child::set_file_size_limit(rlim_t bytes) {
   rlimit limit{};

@@ -27,10 +27,11 @@ struct ChildResult {
 
 class Child {
  public:
-  /// Starts the binary in `workdir`; `file_size_limit` (bytes) becomes its
+  /// Starts `binary` in `workdir`; `file_size_limit` (bytes) becomes its
   /// soft RLIMIT_FSIZE, which binds root as well.
   explicit Child(const std::filesystem::path& workdir,
-                 std::optional<rlim_t> file_size_limit = std::nullopt);
+                 std::optional<rlim_t> file_size_limit = std::nullopt,
+                 const char* binary = VARDELMO_BINARY);
   /// Kills a child that is still running.
   ~Child();
   Child(const Child&) = delete;
@@ -41,6 +42,8 @@ class Child {
   /// time or the child ended without it.
   bool wait_for_output(const std::string& text,
                        std::chrono::seconds timeout = std::chrono::seconds(60));
+  /// Sends SIGINT, as Ctrl+C in a terminal does.
+  void interrupt();
   /// Changes the running child's soft RLIMIT_FSIZE (up to its hard limit).
   void set_file_size_limit(rlim_t bytes);
   /// Closes standard input and waits for the child to end.

@@ -13,8 +13,6 @@ namespace vardelmo::test {
 namespace {
 
 const std::string kUnknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
-const std::string kOneVariableRead =
-    "original problem has 1 variables (0 bin, 0 int, 0 impl, 1 cont) and 1 constraints\n";
 
 std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
 
@@ -43,14 +41,14 @@ TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
   for (const std::string& entry : listing_order(models.path())) {
     expected += header(i++);
     if (entry[0] != 'm') continue;
-    expected += kOneVariableRead + "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+    expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
     rows.push_back("SCIP;" + entry + ";T;SOL OTIMA;" + std::to_string(std::stoi(entry.substr(1))) +
                    ",000000;");
   }
   ASSERT_EQ(i, 10000);
   ASSERT_EQ(rows.size(), 1000u);
-  EXPECT_TRUE(mask_times(r.out) == expected + kPrompt + kBye);  // too long to print
-  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(mask_console(r.out) == expected + kPrompt + kBye);  // too long to print
+  EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")), results_file(rows));
 }
@@ -84,16 +82,14 @@ TEST_F(OddNames, OptSolvesEachModelAndWritesItsNameUnchanged) {
     int i = 0;
     for (const std::string& entry : listing_order(models)) {
       expected += header(i++);
-      expected += solver == "SCIP" ? read_report("decimals.lp")
-                                   : "Optimal objective: 31.3375\nTime: T\n";
       expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
       rows.push_back(solver + ";" + entry + ";T;SOL OTIMA;31,337500;");
     }
-    const std::string out = mask_times(r.out);
+    const std::string out = mask_console(r.out);
     const std::size_t ask = out.find(kAskOutput);
     ASSERT_NE(ask, std::string::npos) << solver << ":\n" << out;
     EXPECT_EQ(out.substr(ask + kAskOutput.size()), expected + kPrompt + kBye) << solver;
-    EXPECT_EQ(r.err, "") << solver;
+    EXPECT_EQ(mask_library_errors(r.err), "") << solver;
     EXPECT_EQ(mask_times(read_file(output / "sol_stat.csv")), results_file(rows)) << solver;
   }
 }
@@ -105,7 +101,7 @@ TEST_F(OddNames, ModLpWritesEachLpFileBesideItsModel) {
   for (const std::string& name : kOddNames) write_file(models / (name + ".mod"), model);
   write_file(models / "plain.mod", model);
   ProcessResult r = run_vardelmo("mod_lp\n" + models.string() + "\nexit\n", work.path());
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(r.status, 0);
   for (std::size_t i = 0; i <= kOddNames.size(); ++i)
     EXPECT_NE(r.out.find("Modelo " + std::to_string(i) + " gerado\n"), std::string::npos) << i;
@@ -138,7 +134,7 @@ TEST(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
                             "\nexit\n";
   ProcessResult r = run_vardelmo(input, work.path());
   const std::string ask_time = "Digite o tempo máximo para resolução dos modelos (seg)> ";
-  EXPECT_EQ(mask_times(r.out),
+  EXPECT_EQ(mask_console(r.out),
             kBanner + kPrompt +                                                       //
                 kPrompt + kAskModels + "Pasta de .lps inexistente ou inválida...\n" +  //
                 kPrompt + kAskModels + kAskOutput + "Pasta de output inexistente ou inválida...\n" +
@@ -151,8 +147,7 @@ TEST(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
                 kPrompt + ask_time + "Valor inválido, o tempo máximo não foi alterado.\n" +  //
                 kPrompt + ask_time +                                                      //
                 kPrompt + kAskModels + kAskOutput + header(0) +
-                "original problem has 36 variables (36 bin, 0 int, 0 impl, 0 cont) and 4 "
-                "constraints\nNOME: hard.lp\nTEMPO: T\n"
+                "NOME: hard.lp\nTEMPO: T\n"
                 "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n" +
                 kPrompt + kBye);
   EXPECT_EQ(r.err, kUnknown);

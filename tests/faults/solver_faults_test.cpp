@@ -11,7 +11,7 @@
 namespace vardelmo::test {
 namespace {
 
-// GLPK, which the libraries solve with, cannot scale a coefficient of 1e304
+// GLPK, which the stand-ins solve with, cannot scale a coefficient of 1e304
 // and would end the process over it.
 const std::string kBreaksGlpk =
     "Minimize\n obj: x + y\nSubject To\n big: 1e304 x = 1\n low: y >= 1\n high: y <= 0\nEnd\n";
@@ -23,10 +23,11 @@ class SolverFaults : public ::testing::Test {
     write_file(models.path() / "breaks.lp", kBreaksGlpk);
     write_file(work.path() / "libgurobi110.so", "");
   }
+  // The stand-in's engine is GLPK, which this model breaks.
   ProcessResult run(const std::string& solver) {
     return run_vardelmo("solver\n" + solver + "\nopt\n" + models.path().string() + "\n" +
                             output.path().string() + "\nhelp\nexit\n",
-                        work.path());
+                        work.path(), kProgramOnStandIn);
   }
   std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
   TempFolder work, models, output;

@@ -149,5 +149,13 @@ TEST_F(ScipRunner, FailedFreeIsReportedToo) {
       << err;
 }
 
+TEST_F(ScipRunner, ALibraryOfAnotherMajorVersionIsNamed) {
+  EXPECT_EQ(scip_library_mismatch(), "");
+  SCIPstandinSetMajorVersion(9);
+  EXPECT_EQ(scip_library_mismatch(),
+            "A biblioteca do SCIP encontrada é a versão 9.0.0, mas o Vardelmo foi feito para o "
+            "SCIP 10; nenhum modelo foi resolvido.\n");
+}
+
 }  // namespace
 }  // namespace vardelmo

@@ -65,19 +65,29 @@ std::string results_file(const std::vector<std::string>& rows) {
 
 namespace vardelmo::test {
 
-std::string read_report(const std::string& model) {
-  // Sizes of the test models: variables (binary, integer, continuous), rows.
-  struct Size { int binary, integer, continuous, rows; };
-  static const std::map<std::string, Size> sizes = {
-      {"decimals.lp", {0, 1, 2, 3}},
-      {"infeasible.lp", {0, 0, 2, 2}},
-      {"unbounded.lp", {0, 0, 2, 1}},
-  };
-  const Size& s = sizes.at(model);
-  return "original problem has " + std::to_string(s.binary + s.integer + s.continuous) +
-         " variables (" + std::to_string(s.binary) + " bin, " + std::to_string(s.integer) +
-         " int, 0 impl, " + std::to_string(s.continuous) + " cont) and " + std::to_string(s.rows) +
-         " constraints\n";
+std::string mask_console(const std::string& out) {
+  static const std::regex header("MODELO [0-9]+ \n");
+  std::string kept;
+  bool in_library_lines = false;
+  for (std::size_t at = 0; at < out.size();) {
+    std::size_t end = out.find('\n', at);
+    end = end == std::string::npos ? out.size() : end + 1;
+    const std::string line = out.substr(at, end - at);
+    at = end;
+    if (in_library_lines && (line.rfind("NOME: ", 0) == 0 || line == std::string(70, '-') + "\n" ||
+                             line.rfind("Vardelmo> ", 0) == 0))
+      in_library_lines = false;
+    if (!in_library_lines) kept += line;
+    if (std::regex_match(line, header)) in_library_lines = true;
+  }
+  return mask_times(kept);
+}
+
+std::string mask_library_errors(const std::string& err) {
+  static const std::regex library_lines(
+      "^(?:WARNING: [^\n]*|\\[(?!Functions\\.cpp:)[^\\]\n]+:[0-9]+\\] ERROR: [^\n]*)\n",
+      std::regex::multiline);
+  return std::regex_replace(err, library_lines, "");
 }
 
 }  // namespace vardelmo::test

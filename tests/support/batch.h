@@ -28,9 +28,15 @@ void copy_model(const std::string& name, const fs::path& folder, const std::stri
 /// and bound needs far more than a second to settle.
 std::string hard_model();
 
-/// What the SCIP library prints on reading one of the test models while its
-/// output is still on.
-std::string read_report(const std::string& model);
+/// Standard output of `opt` with mask_times applied and without what the
+/// solver library prints between a model's "MODELO" line and its "NOME" line
+/// (its reading report, its log): those lines are the library's own.
+std::string mask_console(const std::string& out);
+
+/// Standard error without the SCIP library's own lines (its warnings, and
+/// the error trace that comes before the runner's "[Functions.cpp:<line>]"
+/// report).
+std::string mask_library_errors(const std::string& err);
 
 /// Copies the classic benchmark instances with known results into `folder`.
 void copy_classic_instances(const fs::path& folder);

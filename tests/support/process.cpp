@@ -111,10 +111,11 @@ std::string read_text_file(const fs::path& file) {
   return from_text_mode(read_file(file), file.string());
 }
 
-ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir) {
+ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
+                           const std::string& program) {
   TempFolder io;  // kept apart so the files never show up in a listing
   write_file(io.path() / "in", input);
-  const std::string binary = fs::path(VARDELMO_BINARY).make_preferred().string();
+  const std::string binary = fs::path(program).make_preferred().string();
   std::string command = kChangeFolder + shell_quote(workdir.string()) + " && " +
                         shell_quote(binary) + " < " + shell_quote(io / "in") + " > " +
                         shell_quote(io / "out") + " 2> " + shell_quote(io / "err");

@@ -52,9 +52,15 @@ struct ProcessResult {
   int status = -1;
 };
 
-/// Runs the vardelmo binary with `input` on standard input and `workdir` as
-/// working folder.
-ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir);
+/// The program as built, and the same program linked with the SCIP stand-in,
+/// for what only a test double does.
+inline const std::string kProgram = VARDELMO_BINARY;
+inline const std::string kProgramOnStandIn = VARDELMO_STANDIN_BINARY;
+
+/// Runs `program` with `input` on standard input and `workdir` as working
+/// folder.
+ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
+                           const std::string& program = kProgram);
 
 /// Runs it in a fresh temporary working folder.
 ProcessResult run_vardelmo(const std::string& input);

@@ -2,8 +2,7 @@
 #ifndef VARDELMO_SCIP_STANDIN_CONTROL_H
 #define VARDELMO_SCIP_STANDIN_CONTROL_H
 
-#include "scip/def.h"
-#include "scip/type_retcode.h"
+#include "scip/scip.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -35,6 +34,12 @@ int SCIPstandinGetNCalls(
 SCIP_EXPORT
 const char* SCIPstandinGetCall(
    int                   index
+   );
+
+/** makes SCIPmajorVersion report `major` (0: the stand-in's own, 10) */
+SCIP_EXPORT
+void SCIPstandinSetMajorVersion(
+   int                   major
    );
 
 /** forgets pending failures and recorded calls, and stops recording */

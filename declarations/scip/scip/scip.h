@@ -1,0 +1,117 @@
+/* The part of SCIP 10's C API that Vardelmo calls, with SCIP's own names,
+ * signatures and values. It serves twice:
+ * - the runner compiles against it when it is linked with the SCIP library of
+ *   the PySCIPOpt wheel, which ships no headers (an installed SCIP brings its
+ *   own headers, and these are not used);
+ * - the GLPK-backed stand-in (standins/scip) implements it.
+ * A wrong value here would go unnoticed by the compiler: the test
+ * scip_library_test checks each one the program relies on against the real
+ * library. */
+#ifndef __SCIP_SCIP_H__
+#define __SCIP_SCIP_H__
+
+#if defined(_WIN32)
+#define SCIP_EXPORT
+#elif defined(__GNUC__) || defined(__clang__)
+#define SCIP_EXPORT __attribute__((visibility("default")))
+#else
+#define SCIP_EXPORT
+#endif
+
+/* The major version these declarations follow. */
+#define SCIP_VERSION_MAJOR 10
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef double SCIP_Real;
+typedef unsigned int SCIP_Bool;
+typedef struct Scip SCIP;
+typedef struct SCIP_Messagehdlr SCIP_MESSAGEHDLR;
+
+enum SCIP_Retcode
+{
+   SCIP_OKAY               =  +1,
+   SCIP_ERROR              =   0,
+   SCIP_NOMEMORY           =  -1,
+   SCIP_READERROR          =  -2,
+   SCIP_NOFILE             =  -4,
+   SCIP_LPERROR            =  -6,
+   SCIP_INVALIDCALL        =  -8,
+   SCIP_INVALIDDATA        =  -9,
+   SCIP_PLUGINNOTFOUND     = -11,
+   SCIP_PARAMETERUNKNOWN   = -12,
+   SCIP_PARAMETERWRONGVAL  = -14
+};
+typedef enum SCIP_Retcode SCIP_RETCODE;
+
+enum SCIP_Status
+{
+   SCIP_STATUS_UNKNOWN        =  0,
+   SCIP_STATUS_OPTIMAL        =  1,
+   SCIP_STATUS_INFEASIBLE     =  2,
+   SCIP_STATUS_UNBOUNDED      =  3,
+   SCIP_STATUS_INFORUNBD      =  4,
+   SCIP_STATUS_USERINTERRUPT  = 10,
+   SCIP_STATUS_TERMINATE      = 11,
+   SCIP_STATUS_NODELIMIT      = 20,
+   SCIP_STATUS_TOTALNODELIMIT = 21,
+   SCIP_STATUS_STALLNODELIMIT = 22,
+   SCIP_STATUS_TIMELIMIT      = 23,
+   SCIP_STATUS_MEMLIMIT       = 24,
+   SCIP_STATUS_GAPLIMIT       = 25,
+   SCIP_STATUS_PRIMALLIMIT    = 26,
+   SCIP_STATUS_DUALLIMIT      = 27,
+   SCIP_STATUS_SOLLIMIT       = 28,
+   SCIP_STATUS_BESTSOLLIMIT   = 29,
+   SCIP_STATUS_RESTARTLIMIT   = 30
+};
+typedef enum SCIP_Status SCIP_STATUS;
+
+/** major version of the library */
+SCIP_EXPORT int SCIPmajorVersion(void);
+/** minor version of the library */
+SCIP_EXPORT int SCIPminorVersion(void);
+/** technical (patch) version of the library */
+SCIP_EXPORT int SCIPtechVersion(void);
+
+/** creates a SCIP instance in the initialization stage */
+SCIP_EXPORT SCIP_RETCODE SCIPcreate(SCIP** scip);
+/** frees a SCIP instance with its problem and sets *scip to NULL */
+SCIP_EXPORT SCIP_RETCODE SCIPfree(SCIP** scip);
+/** replaces the instance's problem by an empty one */
+SCIP_EXPORT SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name);
+/** reads a problem file; with extension NULL the reader is chosen by the
+ *  file name's extension */
+SCIP_EXPORT SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extension);
+/** sets a real parameter, e.g. "limits/time" */
+SCIP_EXPORT SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value);
+/** installs a message handler; NULL silences the instance's normal output */
+SCIP_EXPORT SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr);
+/** solves the problem until it is solved, a limit is reached or the user
+ *  interrupts (Ctrl+C) */
+SCIP_EXPORT SCIP_RETCODE SCIPsolve(SCIP* scip);
+/** solving status of the last solve, SCIP_STATUS_UNKNOWN before one */
+SCIP_EXPORT SCIP_STATUS SCIPgetStatus(SCIP* scip);
+/** seconds spent solving */
+SCIP_EXPORT SCIP_Real SCIPgetSolvingTime(SCIP* scip);
+/** objective of the best solution in the problem's own sense; without one,
+ *  1e20 when minimising and -1e20 when maximising */
+SCIP_EXPORT SCIP_Real SCIPgetPrimalbound(SCIP* scip);
+
+/** prints "[<sourcefile>:<sourceline>] ERROR: " on the error output shared by
+ *  all instances, whatever their message handlers */
+SCIP_EXPORT void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline);
+/** prints a printf-style error text on the same output */
+SCIP_EXPORT void SCIPmessagePrintError(const char* formatstr, ...)
+#if defined(__GNUC__) || defined(__clang__)
+   __attribute__((format(printf, 1, 2)))
+#endif
+   ;
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,72 @@
+# Shared by the set-up scripts (sourced, not run): root rights, quiet steps
+# that say what they do and how long it took, and Debian packages.
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"
+  elif command -v sudo >/dev/null 2>&1; then sudo "$@"
+  else echo "vardelmo setup: root rights needed for: $*" >&2; exit 1
+  fi
+}
+
+# step WHAT COMMAND...: runs COMMAND with its output kept in a log, shown
+# only when it fails; says on standard error when it starts and how long it
+# took.
+step() {
+  local what=$1 log start=$SECONDS
+  shift
+  log=$(mktemp)
+  echo "vardelmo setup: $what ..." >&2
+  if ! "$@" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "vardelmo setup: $what failed" >&2
+    exit 1
+  fi
+  rm -f "$log"
+  echo "vardelmo setup: $what: done in $((SECONDS - start)) s" >&2
+}
+
+apt_install() {
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@"
+}
+
+# install_missing PACKAGE...: installs those that are not installed yet.
+install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+      || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] || step "installing ${missing[*]}" apt_install "${missing[@]}"
+}
+
+# build_with_progress LOG COMMAND...: runs a build; its progress shows on one
+# updating line where standard error is a terminal, as plain lines elsewhere.
+# A build with nothing to do prints nothing.
+build_with_progress() {
+  local log=$1 start=$SECONDS started=0 line width status
+  shift
+  width=$(tput cols 2>/dev/null || echo 80)
+  shopt -s lastpipe
+  set +e
+  "$@" 2>&1 | while IFS= read -r line; do
+    printf '%s\n' "$line" >>"$log"
+    case $line in
+      \[*%\]\ Building* | \[*%\]\ Linking*)
+        if [ "$started" = 0 ]; then echo "vardelmo setup: building ..." >&2; started=1; fi
+        if [ -t 2 ]; then printf '\r\033[K%s' "${line:0:$((width - 1))}" >&2
+        else printf '%s\n' "$line" >&2
+        fi ;;
+    esac
+  done
+  status=${PIPESTATUS[0]}
+  set -e
+  if [ "$started" = 1 ] && [ -t 2 ]; then printf '\r\033[K' >&2; fi
+  if [ "$status" -ne 0 ]; then
+    cat "$log" >&2
+    echo "vardelmo setup: build failed" >&2
+    exit 1
+  fi
+  if [ "$started" = 1 ]; then echo "vardelmo setup: building: done in $((SECONDS - start)) s" >&2; fi
+}
