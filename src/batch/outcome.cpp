@@ -52,10 +52,20 @@ std::string console_number(double value) {
   return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
+std::string name_field(const std::string& name) {
+  if (name.find_first_of(";\"\r\n") == std::string::npos) return name;
+  std::string quoted = "\"";
+  for (char c : name) {
+    quoted += c;
+    if (c == '"') quoted += c;
+  }
+  return quoted + "\"";
+}
+
 OutcomeReport::OutcomeReport(const std::string& model_path) {
   std::string name = split_path(model_path).back();
   print("NOME: " + name + "\n");
-  row_ = name + ";";
+  row_ = name_field(name) + ";";
 }
 
 void OutcomeReport::time(double seconds) {

@@ -33,6 +33,11 @@ std::string number_text(double value);
 /// The console's form of a number: six significant digits, decimal point.
 std::string console_number(double value);
 
+/// The NOME field of a row: the name as is, unless it holds ';', '"', CR or
+/// LF; then between double quotes with every '"' doubled, as spreadsheets
+/// read a semicolon-separated file. Every row builder goes through it.
+std::string name_field(const std::string& name);
+
 /// One model's console block and result row, built in the order the runners
 /// read their solver's values: the NOME line when constructed, then the time,
 /// the status and the objective, and the row is appended by finish().

@@ -29,6 +29,16 @@ TEST(Numbers, ConsoleFormIsTheStreamDefault) {
   EXPECT_EQ(console_number(0.00001234), "1.234e-05");
 }
 
+TEST(NameField, QuotesOnlyANameThatHoldsASeparatorAQuoteOrALineBreak) {
+  for (const std::string name : {"p01.lp", "", " dois  brancos ", "a\xe7\xe3o,1.lp", "\xff", "'a'"})
+    EXPECT_EQ(name_field(name), name);
+  EXPECT_EQ(name_field("a;b.lp"), "\"a;b.lp\"");
+  EXPECT_EQ(name_field("diz \"oi\".lp"), "\"diz \"\"oi\"\".lp\"");
+  EXPECT_EQ(name_field("\""), "\"\"\"\"");
+  EXPECT_EQ(name_field("linha\nquebrada.lp"), "\"linha\nquebrada.lp\"");
+  EXPECT_EQ(name_field("cr\r.lp"), "\"cr\r.lp\"");
+}
+
 class Report : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { platform::set_process_locale(); }
@@ -50,8 +60,8 @@ TEST_F(Report, BlockAndRowOfAStatusInTheTable) {
   EXPECT_EQ(report(Outcome::Optimal, true), "NOME: x;y.lp\nTEMPO: 12.5\nSTATUS: SOL OTIMA\n");
   EXPECT_EQ(report(Outcome::InfeasibleOrUnbounded, true),
             "NOME: x;y.lp\nTEMPO: 12.5\nSTATUS: PROBLEMA ILIMITADO OU INFACTIVEL\n");
-  EXPECT_EQ(result_rows, (Components{"x;y.lp;12,500000;SOL OTIMA;-3,250000;",
-                                     "x;y.lp;12,500000;PROBLEMA ILIMITADO OU INFACTIVEL;-3,250000;"}));
+  EXPECT_EQ(result_rows, (Components{"\"x;y.lp\";12,500000;SOL OTIMA;-3,250000;",
+                                     "\"x;y.lp\";12,500000;PROBLEMA ILIMITADO OU INFACTIVEL;-3,250000;"}));
 }
 
 TEST_F(Report, StatusOutsideTheTablePrintsNoLineButKeepsTheColumn) {
@@ -61,11 +71,11 @@ TEST_F(Report, StatusOutsideTheTablePrintsNoLineButKeepsTheColumn) {
   report(Outcome::OtherLimit, false);
   report(Outcome::Unknown, false);
   EXPECT_EQ(result_rows,
-            (Components{"x;y.lp;12,500000;PROCESSO INTERROMPIDO - LIMITE DE NOS;-3,250000;",
-                        "x;y.lp;12,500000;PROCESSO INTERROMPIDO - LIMITE DE MEMORIA;-3,250000;",
-                        "x;y.lp;12,500000;PROCESSO INTERROMPIDO - USUARIO;-3,250000;",
-                        "x;y.lp;12,500000;PROCESSO INTERROMPIDO - OUTRO LIMITE;-3,250000;",
-                        "x;y.lp;12,500000;STATUS DESCONHECIDO;-3,250000;"}));
+            (Components{"\"x;y.lp\";12,500000;PROCESSO INTERROMPIDO - LIMITE DE NOS;-3,250000;",
+                        "\"x;y.lp\";12,500000;PROCESSO INTERROMPIDO - LIMITE DE MEMORIA;-3,250000;",
+                        "\"x;y.lp\";12,500000;PROCESSO INTERROMPIDO - USUARIO;-3,250000;",
+                        "\"x;y.lp\";12,500000;PROCESSO INTERROMPIDO - OUTRO LIMITE;-3,250000;",
+                        "\"x;y.lp\";12,500000;STATUS DESCONHECIDO;-3,250000;"}));
 }
 
 TEST_F(Report, ReadErrorRowHasAnEmptyObjective) {

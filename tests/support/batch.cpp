@@ -61,6 +61,36 @@ std::string results_file(const std::vector<std::string>& rows) {
   return text;
 }
 
+#ifndef _WIN32
+std::vector<std::vector<std::string>> read_csv_fields(const fs::path& csv) {
+  // Latin-1 maps every byte to one character and back; the reader sends
+  // each row back as one line of hex fields, "x" before each.
+  const std::string script =
+      "import csv, sys\n"
+      "with open(sys.argv[1], newline='', encoding='latin-1') as f, open(sys.argv[2], 'w') as o:\n"
+      "    for row in csv.reader(f, delimiter=';'):\n"
+      "        o.write(' '.join('x' + v.encode('latin-1').hex() for v in row) + '\\n')\n";
+  TempFolder io;
+  std::vector<std::vector<std::string>> rows;
+  if (run_program({"python3", "-c", script, csv.string(), io / "fields"}) != 0) {
+    ADD_FAILURE() << "python3's csv module did not read " << csv;
+    return rows;
+  }
+  std::istringstream lines(read_file(io.path() / "fields"));
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream hex_fields(line);
+    rows.emplace_back();
+    for (std::string hex; hex_fields >> hex;) {
+      std::string field;
+      for (std::size_t i = 1; i + 1 < hex.size(); i += 2)
+        field += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+      rows.back().push_back(field);
+    }
+  }
+  return rows;
+}
+#endif
+
 }  // namespace vardelmo::test
 
 namespace vardelmo::test {

@@ -49,4 +49,11 @@ void expect_classic_results(const std::string& csv, const std::string& solver,
 /// "header\n" + one line per row, as the results file holds them.
 std::string results_file(const std::vector<std::string>& rows);
 
+#ifndef _WIN32
+/// The fields of each row of `csv` as a spreadsheet takes them: read by
+/// Python's csv module with ';' as separator, each field byte for byte.
+/// (Under Wine no such reader is at hand; the Windows tests compare bytes.)
+std::vector<std::vector<std::string>> read_csv_fields(const fs::path& csv);
+#endif
+
 }  // namespace vardelmo::test

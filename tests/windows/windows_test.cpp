@@ -136,14 +136,15 @@ TEST_F(WindowsOpt, ABareDriveListsItsCurrentFolderWithoutSeparator) {
             results_file({"SCIP;C:decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
 
-TEST_F(WindowsOpt, ResultsFileAndConsoleLinesEndInCrLf) {
-  copy_model("decimals.lp", models.path());
+// A name that holds the field separator is quoted in the file, and only there.
+TEST_F(WindowsOpt, ResultsFileAndConsoleLinesEndInCrLfAndTheFileQuotesASeparator) {
+  copy_model("decimals.lp", models.path(), "a;b.lp");
   ProcessResult r = run_vardelmo("opt\n" + models.path().string() + "\n" +
                                      output.path().string() + "\nexit\n",
                                  work.path());
   EXPECT_EQ(mask_times(csv_bytes()),
-            "SOLVER;NOME;TEMPO;STATUS;Z\r\nSCIP;decimals.lp;T;SOL OTIMA;31,337500;\r\n");
-  EXPECT_NE(r.out_bytes.find("\r\nNOME: decimals.lp\r\nTEMPO: "), std::string::npos)
+            "SOLVER;NOME;TEMPO;STATUS;Z\r\nSCIP;\"a;b.lp\";T;SOL OTIMA;31,337500;\r\n");
+  EXPECT_NE(r.out_bytes.find("\r\nNOME: a;b.lp\r\nTEMPO: "), std::string::npos)
       << r.out_bytes;
   const std::string last = "> Saindo do shell...\r\n";
   ASSERT_GE(r.out_bytes.size(), last.size());
