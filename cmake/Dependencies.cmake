@@ -1,5 +1,5 @@
-# GLPK (mod_lp, and the engine behind the solver stand-ins), then SCIP and
-# Gurobi: each the installed library when found, else our stand-in.
+# GLPK (mod_lp, and the engine behind the solver stand-ins), then SCIP (the
+# installed library when found, else our stand-in) and Gurobi.
 
 find_path(GLPK_INCLUDE_DIR glpk.h REQUIRED)
 find_library(GLPK_LIBRARY glpk REQUIRED)
@@ -18,9 +18,7 @@ endif()
 
 set(VARDELMO_SCIP AUTO CACHE STRING "SCIP library: AUTO, SYSTEM or STANDIN")
 set_property(CACHE VARDELMO_SCIP PROPERTY STRINGS AUTO SYSTEM STANDIN)
-set(VARDELMO_GUROBI AUTO CACHE STRING "Gurobi library: AUTO, SYSTEM or STANDIN")
-set_property(CACHE VARDELMO_GUROBI PROPERTY STRINGS AUTO SYSTEM STANDIN)
-foreach(choice VARDELMO_SCIP VARDELMO_GUROBI)
+foreach(choice VARDELMO_SCIP)
   if(NOT ${choice} MATCHES "^(AUTO|SYSTEM|STANDIN)$")
     message(FATAL_ERROR "${choice} must be AUTO, SYSTEM or STANDIN, not '${${choice}}'")
   endif()
@@ -36,26 +34,9 @@ if(NOT VARDELMO_SCIP STREQUAL "STANDIN")
   endif()
 endif()
 
-set(VARDELMO_GUROBI_STANDIN ON)
-if(NOT VARDELMO_GUROBI STREQUAL "STANDIN")
-  set(_grb_home "$ENV{GUROBI_HOME}")
-  if(WIN32)
-    # Gurobi's Windows kit: the import library in lib, the DLL in bin.
-    set(_grb_library lib/gurobi110.lib)
-  else()
-    set(_grb_library lib/libgurobi110.so)
-  endif()
-  if(_grb_home AND EXISTS "${_grb_home}/include/gurobi_c.h"
-     AND EXISTS "${_grb_home}/${_grb_library}")
-    set(VARDELMO_GUROBI_STANDIN OFF)
-  elseif(VARDELMO_GUROBI STREQUAL "SYSTEM")
-    message(FATAL_ERROR "VARDELMO_GUROBI=SYSTEM but GUROBI_HOME holds no include/gurobi_c.h and ${_grb_library}")
-  endif()
-endif()
-
-if(VARDELMO_SCIP_STANDIN OR VARDELMO_GUROBI_STANDIN)
-  add_subdirectory(standins)
-endif()
+# The Gurobi stand-in is built in any case: the tests load it as users load
+# Gurobi.
+add_subdirectory(standins)
 
 add_library(vardelmo_scip INTERFACE)
 if(VARDELMO_SCIP_STANDIN)
@@ -67,20 +48,10 @@ else()
   target_include_directories(vardelmo_scip INTERFACE ${SCIP_INCLUDE_DIRS})
 endif()
 
+# The program links no Gurobi library: it loads the file in the folder it
+# was started from when a Gurobi batch first needs it, and builds against
+# the C interface of gurobi_c.h only.
+message(STATUS "Gurobi: loaded at run time from the start folder (stand-in built for the tests)")
 add_library(vardelmo_gurobi INTERFACE)
-if(VARDELMO_GUROBI_STANDIN)
-  message(STATUS "Gurobi: stand-in library backed by GLPK")
-  target_link_libraries(vardelmo_gurobi INTERFACE gurobi_standin)
-else()
-  message(STATUS "Gurobi: installed library in ${_grb_home}")
-  add_library(gurobi::gurobi SHARED IMPORTED)
-  set_target_properties(gurobi::gurobi PROPERTIES
-    IMPORTED_LOCATION "${_grb_home}/${_grb_library}"
-    INTERFACE_INCLUDE_DIRECTORIES "${_grb_home}/include")
-  if(WIN32)
-    set_target_properties(gurobi::gurobi PROPERTIES
-      IMPORTED_IMPLIB "${_grb_home}/${_grb_library}"
-      IMPORTED_LOCATION "${_grb_home}/bin/gurobi110.dll")
-  endif()
-  target_link_libraries(vardelmo_gurobi INTERFACE gurobi::gurobi)
-endif()
+target_include_directories(vardelmo_gurobi INTERFACE ${CMAKE_SOURCE_DIR}/standins/gurobi/include)
+target_link_libraries(vardelmo_gurobi INTERFACE ${CMAKE_DL_LIBS})

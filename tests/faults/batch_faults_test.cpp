@@ -198,7 +198,7 @@ TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
 }
 
 TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
-  write_file(work.path() / "libgurobi110.so", "");
+  place_gurobi_library(work.path());
   ChildResult r = run("solver\nGUROBI\n");
   const std::string decimals =
       "Optimal objective: 31.3375\nTime: T\nNOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";

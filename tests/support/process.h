@@ -52,6 +52,10 @@ struct ProcessResult {
   int status = -1;
 };
 
+/// Copies the Gurobi stand-in into `folder` under the library's file name,
+/// as a user puts a Gurobi library into the shell's start folder.
+void place_gurobi_library(const fs::path& folder);
+
 /// Runs the vardelmo binary with `input` on standard input and `workdir` as
 /// working folder.
 ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir);
