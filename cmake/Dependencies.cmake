@@ -1,5 +1,5 @@
-# GLPK (mod_lp, and the engine behind the solver stand-ins), then SCIP and
-# Gurobi: each the installed library when found, else our stand-in.
+# GLPK (mod_lp, and the engine behind the solver stand-ins), then SCIP (the
+# installed library when found, else our stand-in) and Gurobi.
 
 find_path(GLPK_INCLUDE_DIR glpk.h REQUIRED)
 find_library(GLPK_LIBRARY glpk REQUIRED)
@@ -20,13 +20,8 @@ set(VARDELMO_SCIP AUTO CACHE STRING "SCIP library: AUTO, SYSTEM, WHEEL or STANDI
 set_property(CACHE VARDELMO_SCIP PROPERTY STRINGS AUTO SYSTEM WHEEL STANDIN)
 set(VARDELMO_SCIP_WHEEL_DIR "${CMAKE_BINARY_DIR}/scip-wheel" CACHE PATH
     "Where scripts/fetch-scip unpacked the SCIP library of the PySCIPOpt wheel")
-set(VARDELMO_GUROBI AUTO CACHE STRING "Gurobi library: AUTO, SYSTEM or STANDIN")
-set_property(CACHE VARDELMO_GUROBI PROPERTY STRINGS AUTO SYSTEM STANDIN)
 if(NOT VARDELMO_SCIP MATCHES "^(AUTO|SYSTEM|WHEEL|STANDIN)$")
   message(FATAL_ERROR "VARDELMO_SCIP must be AUTO, SYSTEM, WHEEL or STANDIN, not '${VARDELMO_SCIP}'")
-endif()
-if(NOT VARDELMO_GUROBI MATCHES "^(AUTO|SYSTEM|STANDIN)$")
-  message(FATAL_ERROR "VARDELMO_GUROBI must be AUTO, SYSTEM or STANDIN, not '${VARDELMO_GUROBI}'")
 endif()
 
 # SCIP: an installed SCIP 9 or 10 (its own headers), else the library of the
@@ -64,25 +59,9 @@ if(VARDELMO_SCIP MATCHES "^(AUTO|WHEEL)$" AND NOT VARDELMO_SCIP_SOURCE STREQUAL 
   endif()
 endif()
 
-set(VARDELMO_GUROBI_STANDIN ON)
-if(NOT VARDELMO_GUROBI STREQUAL "STANDIN")
-  set(_grb_home "$ENV{GUROBI_HOME}")
-  if(WIN32)
-    # Gurobi's Windows kit: the import library in lib, the DLL in bin.
-    set(_grb_library lib/gurobi110.lib)
-  else()
-    set(_grb_library lib/libgurobi110.so)
-  endif()
-  if(_grb_home AND EXISTS "${_grb_home}/include/gurobi_c.h"
-     AND EXISTS "${_grb_home}/${_grb_library}")
-    set(VARDELMO_GUROBI_STANDIN OFF)
-  elseif(VARDELMO_GUROBI STREQUAL "SYSTEM")
-    message(FATAL_ERROR "VARDELMO_GUROBI=SYSTEM but GUROBI_HOME holds no include/gurobi_c.h and ${_grb_library}")
-  endif()
-endif()
-
 # The stand-ins are always built: tests that need what only a test double
-# can do (failures on demand, a call record) run against them in every build.
+# can do (failures on demand, a call record) run against them in every
+# build, and the tests load the Gurobi stand-in as users load Gurobi.
 add_subdirectory(standins)
 
 # What the program compiles against (vardelmo_scip_api) and what it is
@@ -113,20 +92,10 @@ elseif(VARDELMO_SCIP_SOURCE STREQUAL "STANDIN")
   target_link_libraries(vardelmo_scip INTERFACE scip_standin)
 endif()
 
+# The program links no Gurobi library: it loads the file in the folder it
+# was started from when a Gurobi batch first needs it, and builds against
+# the C interface of gurobi_c.h only.
+message(STATUS "Gurobi: loaded at run time from the start folder (stand-in built for the tests)")
 add_library(vardelmo_gurobi INTERFACE)
-if(VARDELMO_GUROBI_STANDIN)
-  message(STATUS "Gurobi: stand-in library backed by GLPK")
-  target_link_libraries(vardelmo_gurobi INTERFACE gurobi_standin)
-else()
-  message(STATUS "Gurobi: installed library in ${_grb_home}")
-  add_library(gurobi::gurobi SHARED IMPORTED)
-  set_target_properties(gurobi::gurobi PROPERTIES
-    IMPORTED_LOCATION "${_grb_home}/${_grb_library}"
-    INTERFACE_INCLUDE_DIRECTORIES "${_grb_home}/include")
-  if(WIN32)
-    set_target_properties(gurobi::gurobi PROPERTIES
-      IMPORTED_IMPLIB "${_grb_home}/${_grb_library}"
-      IMPORTED_LOCATION "${_grb_home}/bin/gurobi110.dll")
-  endif()
-  target_link_libraries(vardelmo_gurobi INTERFACE gurobi::gurobi)
-endif()
+target_include_directories(vardelmo_gurobi INTERFACE ${CMAKE_SOURCE_DIR}/standins/gurobi/include)
+target_link_libraries(vardelmo_gurobi INTERFACE ${CMAKE_DL_LIBS})

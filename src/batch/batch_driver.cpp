@@ -31,6 +31,19 @@ bool run_model(const std::string& path) {
   }
 }
 
+// The Gurobi library is loaded for the first Gurobi batch; one that cannot be
+// loaded stops the batch before its first model.
+bool gurobi_library_loads() {
+  try {
+    load_gurobi_library();
+    return true;
+  } catch (const GurobiLibraryError& error) {
+    print_error("Não foi possível carregar a biblioteca do Gurobi " + error.path() + ": " +
+                error.reason() + "\n");
+    return false;
+  }
+}
+
 }  // namespace
 
 void optimize_lp_folder() {
@@ -65,6 +78,7 @@ void optimize_lp_folder() {
     print("Pasta de output inexistente ou inválida...\n");
     return;
   }
+  if (shell_settings.solver == "GUROBI" && !gurobi_library_loads()) return;
 
   for (std::size_t i = 0; i < model_files.size(); ++i) {
     print("----------------------------------------------------------------------\nMODELO " +

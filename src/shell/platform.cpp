@@ -1,5 +1,6 @@
 #include "shell/platform.h"
 
+#include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <csignal>
@@ -10,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <dlfcn.h>
 #endif
 
 namespace vardelmo::platform {
@@ -146,6 +149,54 @@ bool is_bare_drive(const std::string& folder) {
          ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z'));
 }
 
+namespace {
+
+// The system's words for a loader error. libstdc++'s system_category gives
+// up on a message that names the file ("%1 is not a valid Win32
+// application"); here the file's name takes that place.
+std::string loader_reason(DWORD code, const std::filesystem::path& file) {
+  char* buffer = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  std::string text(buffer != nullptr ? buffer : "", length);
+  LocalFree(buffer);
+  while (!text.empty() &&
+         (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) return "erro " + std::to_string(code) + " do sistema";
+  std::error_code error;
+  const std::string name = narrow_name(file.filename(), error);
+  const std::size_t insert = text.find("%1");
+  if (insert != std::string::npos && !error) text.replace(insert, 2, name);
+  return text;
+}
+
+}  // namespace
+
+SharedLibrary::SharedLibrary(const std::filesystem::path& file, std::string& reason)
+    : file_(file) {
+  // A broken file must not stop the shell behind a message box: the shell
+  // reports the failure itself.
+  DWORD previous_mode = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_mode);
+  // A full path is looked up nowhere else.
+  handle_ = LoadLibraryExW(file.c_str(), nullptr, 0);
+  const DWORD error = GetLastError();
+  SetThreadErrorMode(previous_mode, nullptr);
+  if (handle_ == nullptr) reason = loader_reason(error, file);
+}
+
+SharedLibrary::~SharedLibrary() {
+  if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+void* SharedLibrary::function(const char* name, std::string& reason) const {
+  FARPROC address = GetProcAddress(static_cast<HMODULE>(handle_), name);
+  if (address == nullptr) reason = std::string(name) + ": " + loader_reason(GetLastError(), file_);
+  return reinterpret_cast<void*>(address);
+}
+
 std::string error_text(const std::exception& error) {
   std::string text = error.what();
   // libstdc++ words the paths of a file-system error in UTF-8; they came
@@ -185,6 +236,38 @@ std::string narrow_name(const std::filesystem::path& name, std::error_code& erro
 bool is_bare_drive(const std::string&) { return false; }
 
 std::string error_text(const std::exception& error) { return error.what(); }
+
+namespace {
+
+// dlerror's words, less the file's path in front, which the caller shows.
+std::string loader_reason(const std::filesystem::path& file) {
+  const char* error = dlerror();
+  std::string text = error != nullptr ? error : "";
+  const std::string prefix = file.string() + ": ";
+  if (text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
+  return text;
+}
+
+}  // namespace
+
+SharedLibrary::SharedLibrary(const std::filesystem::path& file, std::string& reason)
+    : file_(file) {
+  // A path with a slash is looked up nowhere else. Everything is bound now,
+  // so that a library lacking something fails here, not during a solve.
+  handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) reason = loader_reason(file);
+}
+
+SharedLibrary::~SharedLibrary() {
+  if (handle_ != nullptr) dlclose(handle_);
+}
+
+void* SharedLibrary::function(const char* name, std::string& reason) const {
+  dlerror();
+  void* address = dlsym(handle_, name);
+  if (address == nullptr) reason = loader_reason(file_);
+  return address;
+}
 
 #endif
 

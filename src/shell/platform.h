@@ -56,4 +56,25 @@ bool is_bare_drive(const std::string& folder);
 /// The description of a caught error in the process code page.
 std::string error_text(const std::exception& error);
 
+/// A shared library loaded from one file, by its path only: never looked up
+/// on the system's library search path. Unloaded when the object goes.
+class SharedLibrary {
+ public:
+  /// Loads `file`; on failure loaded() is false and `reason` holds the
+  /// system's words.
+  SharedLibrary(const std::filesystem::path& file, std::string& reason);
+  ~SharedLibrary();
+  SharedLibrary(const SharedLibrary&) = delete;
+  SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+  bool loaded() const { return handle_ != nullptr; }
+  /// The address of the exported function `name`; null, with the system's
+  /// reason in `reason`, when the library has none.
+  void* function(const char* name, std::string& reason) const;
+
+ private:
+  void* handle_ = nullptr;
+  std::filesystem::path file_;
+};
+
 }  // namespace vardelmo::platform

@@ -2,8 +2,42 @@
 
 #include <gurobi_c.h>
 
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "shell/platform.h"
+
 namespace vardelmo {
 namespace {
+
+// Every library function the layer calls, each typed by its declaration in
+// gurobi_c.h and found in the library by that same name.
+#define VARDELMO_GRB_FUNCTIONS(X)                                                   \
+  X(GRBloadenvadv) X(GRBsetintparam) X(GRBsetdblparam) X(GRBstartenv) X(GRBfreeenv) \
+  X(GRBreadmodel) X(GRBgetenv) X(GRBgetintattr) X(GRBgetdblattr) X(GRBupdatemodel)  \
+  X(GRBoptimize) X(GRBfreemodel) X(GRBgeterrormsg)
+
+struct GurobiLibrary {
+  GurobiLibrary(const std::filesystem::path& path, std::string& reason) : file(path, reason) {}
+  platform::SharedLibrary file;
+#define VARDELMO_GRB_MEMBER(name) decltype(&::name) name = nullptr;
+  VARDELMO_GRB_FUNCTIONS(VARDELMO_GRB_MEMBER)
+#undef VARDELMO_GRB_MEMBER
+};
+
+// Loaded on first use and kept to the end of the process.
+std::unique_ptr<GurobiLibrary> loaded_library;
+
+template <typename Function>
+bool resolve(const platform::SharedLibrary& file, const char* name, Function& function,
+             std::string& reason) {
+  function = reinterpret_cast<Function>(file.function(name, reason));
+  return function != nullptr;
+}
+
+// Only objects made after a successful load call the library.
+const GurobiLibrary& grb() noexcept { return *loaded_library; }
 
 const char* name_of(IntParameter) { return "OutputFlag"; }
 const char* name_of(DoubleParameter) { return "TimeLimit"; }
@@ -13,7 +47,7 @@ const char* name_of(DoubleAttribute attribute) {
 }
 
 std::string error_text(GRBenv* environment) {
-  const char* text = environment != nullptr ? GRBgeterrormsg(environment) : nullptr;
+  const char* text = environment != nullptr ? grb().GRBgeterrormsg(environment) : nullptr;
   return text != nullptr ? text : "";
 }
 
@@ -25,64 +59,88 @@ void check_grb_call(int code, GRBenv* explaining_environment) {
 
 }  // namespace
 
+void load_gurobi_library() {
+  if (loaded_library) return;
+  // The working folder is the one the shell started in: it never changes.
+  std::error_code error;
+  const std::filesystem::path path =
+      std::filesystem::current_path(error) / platform::gurobi_library_file;
+  if (error) throw GurobiLibraryError(platform::gurobi_library_file, error.message());
+  std::error_code conversion;
+  std::string shown = platform::narrow_name(path, conversion);
+  if (conversion) shown = platform::gurobi_library_file;
+
+  std::string reason;
+  auto library = std::make_unique<GurobiLibrary>(path, reason);
+  if (!library->file.loaded()) throw GurobiLibraryError(shown, reason);
+#define VARDELMO_GRB_RESOLVE(name)                          \
+  if (!resolve(library->file, #name, library->name, reason)) \
+    throw GurobiLibraryError(shown, reason);
+  VARDELMO_GRB_FUNCTIONS(VARDELMO_GRB_RESOLVE)
+#undef VARDELMO_GRB_RESOLVE
+  loaded_library = std::move(library);
+}
+
 GurobiEnvironment GurobiEnvironment::create_environment() {
+  load_gurobi_library();
   GRBenv* environment = nullptr;
-  int code = GRBloadenvadv(&environment, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
-                           GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1,
-                           nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  int code = grb().GRBloadenvadv(&environment, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
+                                 GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   if (code != 0) {
     std::string text = error_text(environment);
-    if (environment != nullptr) GRBfreeenv(environment);
+    if (environment != nullptr) grb().GRBfreeenv(environment);
     throw GRBException(text, code);
   }
   return GurobiEnvironment(environment, true);
 }
 
 void GurobiEnvironment::set_int_param(IntParameter parameter, int value) {
-  check_grb_call(GRBsetintparam(handle_, name_of(parameter), value), handle_);
+  check_grb_call(grb().GRBsetintparam(handle_, name_of(parameter), value), handle_);
 }
 
 void GurobiEnvironment::set_double_param(DoubleParameter parameter, double value) {
-  check_grb_call(GRBsetdblparam(handle_, name_of(parameter), value), handle_);
+  check_grb_call(grb().GRBsetdblparam(handle_, name_of(parameter), value), handle_);
 }
 
-void GurobiEnvironment::start() { check_grb_call(GRBstartenv(handle_), handle_); }
+void GurobiEnvironment::start() { check_grb_call(grb().GRBstartenv(handle_), handle_); }
 
 void GurobiEnvironment::release() noexcept {
   if (owner_ && handle_ != nullptr) {
-    GRBfreeenv(handle_);
+    grb().GRBfreeenv(handle_);
     handle_ = nullptr;
   }
 }
 
 GurobiModel GurobiModel::read_model(GurobiEnvironment& environment, const std::string& path) {
   GRBmodel* model = nullptr;
-  check_grb_call(GRBreadmodel(environment.handle(), path.c_str(), &model), environment.handle());
-  return GurobiModel(model, GRBgetenv(model));
+  check_grb_call(grb().GRBreadmodel(environment.handle(), path.c_str(), &model),
+                 environment.handle());
+  return GurobiModel(model, grb().GRBgetenv(model));
 }
 
 int GurobiModel::get_int_attr(IntAttribute attribute) {
   int value = 0;
-  check_grb_call(GRBgetintattr(handle_, name_of(attribute), &value), environment_);
+  check_grb_call(grb().GRBgetintattr(handle_, name_of(attribute), &value), environment_);
   return value;
 }
 
 double GurobiModel::get_double_attr(DoubleAttribute attribute) {
   double value = 0;
-  check_grb_call(GRBgetdblattr(handle_, name_of(attribute), &value), environment_);
+  check_grb_call(grb().GRBgetdblattr(handle_, name_of(attribute), &value), environment_);
   return value;
 }
 
-void GurobiModel::update() { check_grb_call(GRBupdatemodel(handle_), environment_); }
+void GurobiModel::update() { check_grb_call(grb().GRBupdatemodel(handle_), environment_); }
 
 void GurobiModel::optimize() {
   update();
-  check_grb_call(GRBoptimize(handle_), environment_);
+  check_grb_call(grb().GRBoptimize(handle_), environment_);
 }
 
 void GurobiModel::release() noexcept {
   if (handle_ != nullptr) {
-    GRBfreemodel(handle_);
+    grb().GRBfreemodel(handle_);
     handle_ = nullptr;
   }
 }

@@ -1,5 +1,8 @@
 #pragma once
 // A thin object layer over the Gurobi C library (gurobi_c.h). What it adds:
+// - the library is loaded when first needed, from its file in the working
+//   folder (the folder the shell started in) and from nowhere else, so the
+//   program runs where there is none;
 // - environments and models are owned by objects that free them in one place
 //   (`release`, also run by the destructor; a model goes before its
 //   environment when both are locals declared environment first);
@@ -9,6 +12,7 @@
 // The layer prints nothing and catches nothing.
 
 #include <string>
+#include <utility>
 
 struct _GRBenv;
 struct _GRBmodel;
@@ -25,6 +29,26 @@ class GRBException {
   std::string message_;
   int code_;
 };
+
+/// The Gurobi library file could not be loaded, or it lacks a function that
+/// the layer calls: it is no Gurobi 11 library.
+class GurobiLibraryError {
+ public:
+  GurobiLibraryError(std::string path, std::string reason)
+      : path_(std::move(path)), reason_(std::move(reason)) {}
+  const std::string& path() const { return path_; }
+  /// The system's words.
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string path_;
+  std::string reason_;
+};
+
+/// Loads the library by its full path in the working folder and resolves
+/// every function the layer calls, once per process; create_environment
+/// does it too. A failure keeps nothing, so the next call tries again.
+void load_gurobi_library();
 
 enum class IntParameter { OutputFlag };
 enum class DoubleParameter { TimeLimit };

@@ -15,7 +15,7 @@ std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + 
 
 class GurobiOpt : public ::testing::Test {
  protected:
-  void SetUp() override { write_file(work.path() / kGurobiLibraryFile, ""); }
+  void SetUp() override { place_gurobi_library(work.path()); }
   ProcessResult run(const std::string& settings = "") {
     return run_vardelmo("solver\nGUROBI\n" + settings + "opt\n" + models.path().string() + "\n" +
                             output.path().string() + "\nexit\n",
@@ -97,6 +97,30 @@ TEST_F(GurobiOpt, PathsThatTheLibraryRefusesAreReportedAndTheBatchGoesOn) {
                           std::sregex_iterator()), refused) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), refused) << r.err;
   EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
+}
+
+TEST_F(GurobiOpt, LibraryThatDoesNotLoadStopsTheBatchBeforeAnyModel) {
+  copy_model("decimals.lp", models.path());
+  write_file(output.path() / "sol_stat.csv", "kept\n");
+  const fs::path library = work.path() / kGurobiLibraryFile;
+  const std::string message =
+      "Não foi possível carregar a biblioteca do Gurobi " + library.string() + ": ";
+  // No library at all, then a library without Gurobi's functions.
+  for (const bool shared_library : {false, true}) {
+    if (shared_library)
+      fs::copy_file(VARDELMO_NOT_GUROBI_LIBRARY, library, fs::copy_options::overwrite_existing);
+    else
+      write_file(library, "no library\n");
+    ProcessResult r = run();
+    EXPECT_EQ(r.out.substr(r.out.rfind(kAskOutput)), kAskOutput + kPrompt + kBye);
+    ASSERT_EQ(r.err.substr(0, message.size()), message);
+    const std::string reason = r.err.substr(message.size());
+    EXPECT_TRUE(reason.size() > 1 && reason.find('\n') == reason.size() - 1) << reason;
+    if (shared_library) {
+      EXPECT_NE(reason.find("GRBloadenvadv"), std::string::npos) << reason;
+    }
+    EXPECT_EQ(read_file(output.path() / "sol_stat.csv"), "kept\n");
+  }
 }
 
 TEST_F(GurobiOpt, VerboseLeavesTheLibraryLogOn) {

@@ -341,7 +341,7 @@ TEST(ModLp, AnswerCutShortByEndOfInputConvertsNothing) {
 // glpsol finds for the MathProg models themselves (1138.46625 and 13.5).
 TEST(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
   TempFolder work, models, output;
-  write_file(work.path() / kGurobiLibraryFile, "");
+  place_gurobi_library(work.path());
   write_file(models.path() / "transporte.mod", kTransportModel);
   write_file(models.path() / "transporte.dat", kTransportData);
   write_file(models.path() / "pequeno.mod", kSmallModel);

@@ -199,7 +199,7 @@ TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
 }
 
 TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
-  write_file(work.path() / "libgurobi110.so", "");
+  place_gurobi_library(work.path());
   ChildResult r = run("solver\nGUROBI\n");
   const std::string decimals =
       "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
@@ -226,7 +226,7 @@ TEST(CtrlC, StopsTheSolvingModelAndTheBatchGoesOn) {
       {scip, VARDELMO_BINARY}, {scip, VARDELMO_STANDIN_BINARY}, {gurobi, VARDELMO_BINARY}};
   for (const auto& [choice, program] : runs) {
     TempFolder work, models, output;
-    write_file(work.path() / "libgurobi110.so", "");
+    place_gurobi_library(work.path());
     write_file(models.path() / "hard.lp", hard_model());
     copy_model("decimals.lp", models.path());
     const std::vector<std::string> names = listing_order(models.path());

@@ -78,8 +78,8 @@ class OddNames : public ::testing::Test {
 TEST_F(OddNames, OptSolvesEachModelAndWritesItsNameUnchanged) {
   for (const std::string& name : kOddNames) copy_model("decimals.lp", models, name + ".lp");
   for (const std::string& name : kQuotedNames) copy_model("decimals.lp", models, name + ".lp");
+  place_gurobi_library(work.path());
   for (const std::string solver : {"SCIP", "GUROBI"}) {
-    write_file(work.path() / "libgurobi110.so", "");
     ProcessResult r = run_vardelmo("solver\n" + solver + "\nopt\n" + models.string() + "\n" +
                                        output.string() + "\nexit\n",
                                    work.path());
@@ -112,7 +112,7 @@ TEST_F(OddNames, ModLpWritesEachLpFileBesideItsModel) {
   for (const std::string& name : kOddNames) write_file(models / (name + ".mod"), model);
   write_file(models / "plain.mod", model);
   ProcessResult r = run_vardelmo("mod_lp\n" + models.string() + "\nexit\n", work.path());
-  EXPECT_EQ(mask_library_errors(r.err), "");
+  EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
   for (std::size_t i = 0; i <= kOddNames.size(); ++i)
     EXPECT_NE(r.out.find("Modelo " + std::to_string(i) + " gerado\n"), std::string::npos) << i;

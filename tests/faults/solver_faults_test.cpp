@@ -1,12 +1,15 @@
 // A model that drives the solver library into an internal error: the library
-// reports it, the model keeps its row, and the shell goes on.
+// reports it, the model keeps its row, and the shell goes on. A Gurobi
+// library file that does not load is tried again at the next batch.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 
 #include "batch.h"
+#include "child.h"
 
 namespace vardelmo::test {
 namespace {
@@ -21,7 +24,7 @@ class SolverFaults : public ::testing::Test {
  protected:
   void SetUp() override {
     write_file(models.path() / "breaks.lp", kBreaksGlpk);
-    write_file(work.path() / "libgurobi110.so", "");
+    place_gurobi_library(work.path());
   }
   // The stand-in's engine is GLPK, which this model breaks.
   ProcessResult run(const std::string& solver) {
@@ -55,6 +58,20 @@ TEST_F(SolverFaults, GurobiEndsInNumericTroubleAndTheModelKeepsItsRow) {
   EXPECT_NE(out.find("NOME: breaks.lp\nTEMPO: T\n" + kPrompt + "\n opt "), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.size() - kWentOn.size()), kWentOn);
   EXPECT_EQ(r.err, "");
+  EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;breaks.lp;T;STATUS DESCONHECIDO;;"}));
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST_F(SolverFaults, GurobiLibraryThatDidNotLoadIsTriedAgainOnceReplaced) {
+  write_file(work.path() / "libgurobi110.so", "no library\n");
+  const std::string batch = "opt\n" + models.path().string() + "\n" + output.path().string() + "\n";
+  Child child(work.path());
+  child.send("solver\nGUROBI\n" + batch);
+  ASSERT_TRUE(child.wait_for_output(kAskOutput + kPrompt));
+  place_gurobi_library(work.path());
+  child.send(batch + "exit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;breaks.lp;T;STATUS DESCONHECIDO;;"}));
   EXPECT_EQ(r.status, 0);
 }

@@ -73,7 +73,8 @@ const fs::path& fresh_workspace() {
   write_file(work / "m" / "b.mod", kMathProg);
   write_file(work / "m" / "b.dat", kMathProgData);
   write_file(work / "m" / "notes.txt", "not a model\n");
-  write_file(work / "libgurobi110.so", "");
+  // Gurobi is the stand-in, in the start folder as a user places it.
+  fs::create_symlink(VARDELMO_GUROBI_STANDIN, work / "libgurobi110.so");
   fs::current_path(work);
   return work;
 }

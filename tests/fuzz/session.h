@@ -22,7 +22,8 @@ struct SessionOutput {
 ///   m/  a small LP model (a.lp), a MathProg model with its data (b.mod,
 ///       b.dat), a text file and a folder whose name ends in "lp";
 ///   o/  empty, for results;
-///   libgurobi110.so, so that `solver` accepts GUROBI.
+///   libgurobi110.so, a link to the Gurobi stand-in, which `solver` accepts
+///   and a Gurobi batch loads.
 /// Returns the working folder.
 const std::filesystem::path& fresh_workspace();
 

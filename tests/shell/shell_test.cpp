@@ -126,6 +126,7 @@ TEST(Solver, GurobiNeedsItsLibraryFileInTheWorkingFolder) {
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
   fs::remove(work.path() / kGurobiLibraryFile);
 
+  // Choosing loads nothing: an empty file will do.
   write_file(work.path() / kGurobiLibraryFile, "");
   r = run_vardelmo("solver\nGUROBI\nsolver\nGUROBI\nsolver\nSCIP\nexit\n", work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kAskSolver + kPrompt + kAskSolver +

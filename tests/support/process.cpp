@@ -111,6 +111,11 @@ std::string read_text_file(const fs::path& file) {
   return from_text_mode(read_file(file), file.string());
 }
 
+void place_gurobi_library(const fs::path& folder) {
+  fs::copy_file(VARDELMO_GUROBI_STANDIN, folder / kGurobiLibraryFile,
+                fs::copy_options::overwrite_existing);
+}
+
 ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
                            const std::string& program) {
   TempFolder io;  // kept apart so the files never show up in a listing

@@ -52,6 +52,10 @@ struct ProcessResult {
   int status = -1;
 };
 
+/// Copies the Gurobi stand-in into `folder` under the library's file name,
+/// as a user puts a Gurobi library into the shell's start folder.
+void place_gurobi_library(const fs::path& folder);
+
 /// The program as built, and the same program linked with the SCIP stand-in,
 /// for what only a test double does.
 inline const std::string kProgram = VARDELMO_BINARY;
