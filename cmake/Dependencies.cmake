@@ -14,6 +14,10 @@ if(WIN32)
   find_file(GLPK_DLL NAMES libglpk-40.dll glpk.dll PATHS "${_glpk_lib_dir}/../bin"
             NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
   file(COPY "${GLPK_DLL}" DESTINATION "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+  # The SCIP stand-in is a libscip.dll too: it and the programs linked with
+  # it get a folder of their own, away from the real library.
+  set(VARDELMO_STANDIN_RUNTIME_DIR "${CMAKE_BINARY_DIR}/bin-standin")
+  file(COPY "${GLPK_DLL}" DESTINATION "${VARDELMO_STANDIN_RUNTIME_DIR}")
 endif()
 
 set(VARDELMO_SCIP AUTO CACHE STRING "SCIP library: AUTO, SYSTEM, WHEEL or STANDIN")
@@ -83,7 +87,15 @@ if(VARDELMO_SCIP_SOURCE STREQUAL "WHEEL")
   # folder, where SCIP finds the libraries it needs beside it.
   set_target_properties(scip::wheel PROPERTIES IMPORTED_LOCATION "${_wheel_library}")
   if(WIN32)
-    set_target_properties(scip::wheel PROPERTIES IMPORTED_IMPLIB "${_wheel_library}")
+    # MinGW links against the DLL itself. The DLL calls itself libscip.dll
+    # (the wheel's tool only renamed the file), so programs import it by that
+    # name; it and the DLLs it needs must lie beside them.
+    file(GLOB _wheel_dlls "${VARDELMO_SCIP_WHEEL_DIR}/lib/*.dll")
+    file(COPY ${_wheel_dlls} DESTINATION "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
+    file(COPY_FILE "${_wheel_library}" "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/libscip.dll" ONLY_IF_DIFFERENT)
+    set_target_properties(scip::wheel PROPERTIES
+      IMPORTED_IMPLIB "${_wheel_library}"
+      IMPORTED_LOCATION "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/libscip.dll")
   endif()
   target_link_libraries(vardelmo_scip INTERFACE scip::wheel)
   set(VARDELMO_SCIP_WHEEL_VERSION "${_wheel_scip_version}")
