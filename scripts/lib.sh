@@ -31,14 +31,16 @@ apt_install() {
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@"
 }
 
-# install_missing PACKAGE...: installs those that are not installed yet.
+# install_missing [--no-install-recommends] PACKAGE...: installs those that
+# are not installed yet.
 install_missing() {
-  local missing=() package
+  local missing=() options=() package
+  if [ "${1:-}" = --no-install-recommends ]; then options=("$1"); shift; fi
   for package in "$@"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
       || missing+=("$package")
   done
-  [ ${#missing[@]} -eq 0 ] || step "installing ${missing[*]}" apt_install "${missing[@]}"
+  [ ${#missing[@]} -eq 0 ] || step "installing ${missing[*]}" apt_install "${options[@]}" "${missing[@]}"
 }
 
 # build_with_progress LOG COMMAND...: runs a build; its progress shows on one
