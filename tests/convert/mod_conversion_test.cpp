@@ -1,3 +1,4 @@
+#include "base/files.h"
 #include "convert/mod_conversion.h"
 
 #include <glpk.h>

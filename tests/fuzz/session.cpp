@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "batch/batch_driver.h"
-#include "batch/outcome.h"
+#include "solvers/outcome.h"
 #include "shell/command_loop.h"
-#include "shell/platform.h"
+#include "base/platform.h"
 #include "shell/settings.h"
 
 namespace fs = std::filesystem;

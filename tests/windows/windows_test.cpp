@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "batch.h"
-#include "batch/folder_listing.h"
-#include "batch/outcome.h"
-#include "shell/platform.h"
+#include "base/files.h"
+#include "solvers/outcome.h"
+#include "base/platform.h"
 
 namespace vardelmo::test {
 namespace {
