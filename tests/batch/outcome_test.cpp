@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "solvers/outcome.h"
-#include "process.h"
+#include "program.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "solvers/outcome.h"
-#include "process.h"
+#include "program.h"
 #include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
