@@ -1,5 +1,5 @@
 #pragma once
-#include "batch/folder_listing.h"
+#include "base/files.h"
 
 namespace vardelmo {
 

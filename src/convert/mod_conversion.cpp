@@ -3,14 +3,11 @@
 #include <glpk.h>
 
 #include <csetjmp>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
+#include <optional>
 
-#include "batch/folder_listing.h"
-#include "shell/console.h"
-#include "shell/platform.h"
+#include "base/console.h"
+#include "base/files.h"
 
 namespace vardelmo {
 namespace {
@@ -92,16 +89,6 @@ Stage run_glpk_guarded(GlpkModel& model, const ModelPaths& paths) {
 
 }  // namespace
 
-bool file_can_be_read(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  // Linux opens a folder as an input stream; it is still no file.
-  std::error_code error;
-  const std::filesystem::path native = platform::native_path(path, error);
-  return !error && !std::filesystem::is_directory(native, error);
-}
-
 void convert_mod_file(std::string entry) {
   if (entry.size() < 3 || entry.compare(entry.size() - 3, 3, "mod") != 0) return;
   const std::string stem = entry.substr(0, entry.size() - 3);
@@ -125,14 +112,11 @@ void convert_mod_file(std::string entry) {
 }
 
 void convert_mod_folder() {
-  std::string folder;
-  if (!ask("Digite o caminho da pasta de arquivos .mod> ", folder)) return;
-  if (!is_existing_folder(folder)) {
-    print("Pasta de .mods inexistente ou inválida...\n");
-    return;
-  }
+  const std::optional<std::string> folder = ask_for_folder(
+      "Digite o caminho da pasta de arquivos .mod> ", "Pasta de .mods inexistente ou inválida...\n");
+  if (!folder) return;
   print("Pasta de .mod encontrada\n");
-  const FileNameList entries = list_folder(folder);
+  const FileNameList entries = list_folder(*folder);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     print("------------------------------------------------------------\nModelo " +
           std::to_string(i) + " gerado\n");

@@ -14,7 +14,4 @@ void convert_mod_folder();
 /// on standard output.
 void convert_mod_file(std::string entry);
 
-/// True when `path` opens for reading as a file. A folder does not count.
-bool file_can_be_read(const std::string& path);
-
 }  // namespace vardelmo

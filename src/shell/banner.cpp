@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/console.h"
+#include "base/console.h"
 
 namespace vardelmo {
 namespace {
@@ -32,20 +32,6 @@ void print_banner() {
   text += kGlpkPage;
   text += ").  \n";
   text += "Para acessar as funcionalidades digite 'help'. \n\n";
-  print(text);
-}
-
-void print_help() {
-  std::string text = "\n";
-  text += " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n";
-  text += " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n";
-  text += " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n";
-  text += " verbose        imprime log da otimização (s/n)\n";
-  text += " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n";
-  text += "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n";
-  text += " about          informações sobre o Vardelmo\n";
-  text += " exit           finalizar Vardelmo\n";
-  text += "\n";
   print(text);
 }
 

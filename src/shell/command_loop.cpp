@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "base/console.h"
 #include "batch/batch_driver.h"
 #include "convert/mod_conversion.h"
 #include "shell/banner.h"
-#include "shell/console.h"
 #include "shell/settings.h"
 #include "shell/solver_selection.h"
 
@@ -18,19 +18,30 @@ struct Command {
   const char* name;
   void (*action)();
   bool ends_loop;
+  /// Its line in `help`; null leaves it out. A line break continues the text
+  /// under the first line's start.
+  const char* help;
 };
 
-// A line is a command only when it equals a name byte for byte.
+// A line is a command only when it equals a name byte for byte. `help` lists
+// the commands in this order.
 const Command kCommands[] = {
-    {"exit", print_exit_message, true},
-    {"opt", optimize_lp_folder, false},
-    {"solver", select_solver, false},
-    {"time_limit", set_time_limit, false},
-    {"verbose", set_verbose, false},
-    {"mod_lp", convert_mod_folder, false},
-    {"help", print_help, false},
-    {"about", print_banner, false},
+    {"opt", optimize_lp_folder, false,
+     "otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)"},
+    {"solver", select_solver, false, "altera o solver padrão (SCIP), opções - SCIP/GUROBI"},
+    {"time_limit", set_time_limit, false,
+     "adicionar um tempo máximo (em segundos) para a execução dos modelos"},
+    {"verbose", set_verbose, false, "imprime log da otimização (s/n)"},
+    {"mod_lp", convert_mod_folder, false,
+     "converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
+     "o programa só funciona se o executável estiver na mesma pasta dos modelos."},
+    {"help", print_help, false, nullptr},
+    {"about", print_banner, false, "informações sobre o Vardelmo"},
+    {"exit", print_exit_message, true, "finalizar Vardelmo"},
 };
+
+// Names take this many columns after the line's leading blank.
+constexpr std::size_t kNameWidth = 15;
 
 const Command* find_command(const std::string& line) {
   for (const Command& command : kCommands)
@@ -39,6 +50,23 @@ const Command* find_command(const std::string& line) {
 }
 
 }  // namespace
+
+void print_help() {
+  const std::string indent(1 + kNameWidth, ' ');
+  std::string text = "\n";
+  for (const Command& command : kCommands) {
+    if (command.help == nullptr) continue;
+    std::string name = command.name;
+    text += " " + name + std::string(kNameWidth - name.size(), ' ');
+    for (const char* c = command.help; *c != '\0'; ++c) {
+      text += *c;
+      if (*c == '\n') text += indent;
+    }
+    text += "\n";
+  }
+  text += "\n";
+  print(text);
+}
 
 void command_loop() {
   shell_settings.time_limit = 0;

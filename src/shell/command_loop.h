@@ -6,4 +6,7 @@ namespace vardelmo {
 /// or the end of standard input.
 void command_loop();
 
+/// Command `help`: a line for each command but `help` itself.
+void print_help();
+
 }  // namespace vardelmo

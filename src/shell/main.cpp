@@ -1,5 +1,5 @@
 #include "shell/command_loop.h"
-#include "shell/platform.h"
+#include "base/platform.h"
 
 int main() {
   vardelmo::platform::set_process_locale();

@@ -1,11 +1,9 @@
 #include "shell/settings.h"
 
-#include "shell/console.h"
-#include "shell/platform.h"
+#include "base/console.h"
+#include "base/platform.h"
 
 namespace vardelmo {
-
-ShellSettings shell_settings;
 
 std::optional<double> parse_time_limit(const std::string& line) {
   double value = 0;

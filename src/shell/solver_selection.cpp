@@ -1,24 +1,15 @@
 #include "shell/solver_selection.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
-#include "shell/console.h"
-#include "shell/platform.h"
+#include "base/console.h"
+#include "base/files.h"
+#include "base/platform.h"
 #include "shell/settings.h"
 
 namespace vardelmo {
 
-bool gurobi_library_present() {
-  std::FILE* library = std::fopen(platform::gurobi_library_file, "r");
-  if (library == nullptr) return false;
-  std::fclose(library);
-  // Linux opens a folder as an input stream; it is still no library.
-  std::error_code error;
-  return !std::filesystem::is_directory(platform::gurobi_library_file, error);
-}
+bool gurobi_library_present() { return file_can_be_read(platform::gurobi_library_file); }
 
 void select_solver() {
   std::string line;

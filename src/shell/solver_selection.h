@@ -4,7 +4,7 @@ namespace vardelmo {
 
 /// True when the Gurobi library file in the working folder opens for reading.
 /// A folder of that name does not count.
-bool gurobi_library_present();
+[[nodiscard]] bool gurobi_library_present();
 
 void select_solver();  // command `solver`
 

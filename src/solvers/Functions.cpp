@@ -9,9 +9,9 @@
 #include <system_error>
 #include <vector>
 
-#include "batch/outcome.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "base/platform.h"
+#include "base/shell_settings.h"
+#include "solvers/outcome.h"
 #include "solvers/scip_runner.h"
 
 namespace vardelmo {
@@ -53,7 +53,7 @@ class ScipInstance {
   SCIP* scip_ = nullptr;
 };
 
-std::pair<Outcome, bool> classify(SCIP_STATUS status) {
+ClassifiedStatus classify(SCIP_STATUS status) {
   switch (status) {
     case SCIP_STATUS_OPTIMAL: return {Outcome::Optimal, true};
     case SCIP_STATUS_INFEASIBLE: return {Outcome::Infeasible, true};
@@ -82,8 +82,8 @@ void report_scip_outcome(SCIP* scip, std::string model_path) {
   OutcomeReport report(model_path);
   SCIP_STATUS status = SCIPgetStatus(scip);
   report.time(SCIPgetSolvingTime(scip));
-  auto [outcome, in_table] = classify(status);
-  report.status(outcome, in_table);
+  const ClassifiedStatus classified = classify(status);
+  report.status(classified.outcome, classified.in_solver_table);
   report.objective(SCIPgetPrimalbound(scip));
   report.finish();
 }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <system_error>
 
-#include "shell/platform.h"
+#include "base/platform.h"
 
 namespace vardelmo {
 namespace {
@@ -128,6 +128,14 @@ int GurobiModel::get_int_attr(IntAttribute attribute) {
 double GurobiModel::get_double_attr(DoubleAttribute attribute) {
   double value = 0;
   check_grb_call(grb().GRBgetdblattr(handle_, name_of(attribute), &value), environment_);
+  return value;
+}
+
+std::optional<double> GurobiModel::get_double_attr_if_available(DoubleAttribute attribute) {
+  double value = 0;
+  const int code = grb().GRBgetdblattr(handle_, name_of(attribute), &value);
+  if (code == GRB_ERROR_DATA_NOT_AVAILABLE) return std::nullopt;
+  check_grb_call(code, environment_);
   return value;
 }
 

@@ -11,6 +11,7 @@
 //   and the library's error text from the environment that explains it.
 // The layer prints nothing and catches nothing.
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -95,6 +96,9 @@ class GurobiModel {
 
   int get_int_attr(IntAttribute attribute);           // GRBgetintattr
   double get_double_attr(DoubleAttribute attribute);  // GRBgetdblattr
+  /// GRBgetdblattr for a value the solve may not have produced (ObjVal
+  /// without a solution): empty then; any other failure raises.
+  [[nodiscard]] std::optional<double> get_double_attr_if_available(DoubleAttribute attribute);
   void update();                                      // GRBupdatemodel
   void optimize();                                    // update, then GRBoptimize
   void release() noexcept;                            // GRBfreemodel

@@ -3,18 +3,18 @@
 #include <gurobi_c.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
-#include <utility>
 
-#include "batch/outcome.h"
-#include "shell/console.h"
-#include "shell/settings.h"
+#include "base/console.h"
+#include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
+#include "solvers/outcome.h"
 
 namespace vardelmo {
 namespace {
 
-std::pair<Outcome, bool> classify(int status) {
+ClassifiedStatus classify(int status) {
   switch (status) {
     case GRB_OPTIMAL: return {Outcome::Optimal, true};
     case GRB_INFEASIBLE: return {Outcome::Infeasible, true};
@@ -44,20 +44,14 @@ void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
   int status = model.get_int_attr(IntAttribute::Status);
   // A solve that found no solution has no objective; its row says so by an
   // empty Z field instead of losing the model's time and status.
-  bool has_objective = true;
-  double objective = 0;
-  try {
-    objective = model.get_double_attr(DoubleAttribute::ObjVal);
-  } catch (const GRBException& error) {
-    if (error.getErrorCode() != GRB_ERROR_DATA_NOT_AVAILABLE) throw;
-    has_objective = false;
-  }
+  const std::optional<double> objective =
+      model.get_double_attr_if_available(DoubleAttribute::ObjVal);
   double runtime = model.get_double_attr(DoubleAttribute::Runtime);
   report.time(runtime);
-  auto [outcome, in_table] = classify(status);
-  report.status(outcome, in_table);
-  if (has_objective)
-    report.objective(objective);
+  const ClassifiedStatus classified = classify(status);
+  report.status(classified.outcome, classified.in_solver_table);
+  if (objective)
+    report.objective(*objective);
   else
     report.no_objective();
   report.finish();

@@ -7,6 +7,6 @@ namespace vardelmo {
 /// result lines and block and appends its row. False, with no library call,
 /// when the path does not end in "lp". A library failure leaves as
 /// GRBException, after the model and the environment have been released.
-bool run_gurobi_model(std::string model_path);
+[[nodiscard]] bool run_gurobi_model(std::string model_path);
 
 }  // namespace vardelmo

@@ -6,10 +6,10 @@ namespace vardelmo {
 /// Solves one model file with SCIP under the shell's time limit and verbose
 /// answer, prints its block and appends its row. False, with nothing done,
 /// when the path does not end in "lp" (or no SCIP instance could be made).
-bool run_scip_model(std::string model_path);
+[[nodiscard]] bool run_scip_model(std::string model_path);
 
 /// Empty when the SCIP library that the process runs with has the major
 /// version the program was built for; otherwise what to tell the user.
-std::string scip_library_mismatch();
+[[nodiscard]] std::string scip_library_mismatch();
 
 }  // namespace vardelmo

@@ -11,7 +11,6 @@
 namespace vardelmo::test {
 namespace {
 
-std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
 
 class GurobiOpt : public ::testing::Test {
  protected:
@@ -39,7 +38,7 @@ TEST_F(GurobiOpt, OptimalModelPrintsItsOwnLinesBeforeTheBlock) {
   copy_model("decimals.lp", models.path());
   ProcessResult r = run();
   EXPECT_EQ(mask_times(batch_part(r.out)),
-            header(0) + "Optimal objective: 31.3375\nTime: T\n" +
+            model_header(0) + "Optimal objective: 31.3375\nTime: T\n" +
                 "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
@@ -53,7 +52,7 @@ TEST_F(GurobiOpt, ModelsWithoutSolutionKeepTheirStatusAndAnEmptyObjective) {
   std::vector<std::string> rows;
   int i = 0;
   for (const std::string& name : listing_order(models.path())) {
-    expected_out += header(i++);
+    expected_out += model_header(i++);
     if (name == "infeasible.lp") {
       expected_out += "Model is infeasible\nNOME: infeasible.lp\nTEMPO: T\nSTATUS: PROBLEMA INFACTIVEL\n";
       rows.push_back("GUROBI;infeasible.lp;T;PROBLEMA INFACTIVEL;;");
@@ -71,7 +70,7 @@ TEST_F(GurobiOpt, TimeLimitStopsAModel) {
   write_file(models.path() / "hard.lp", hard_model());
   ProcessResult r = run("time_limit\n0,5\n");
   EXPECT_EQ(mask_times(batch_part(r.out)),
-            header(0) + "NOME: hard.lp\nTEMPO: T\nSTATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n");
+            model_header(0) + "NOME: hard.lp\nTEMPO: T\nSTATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n");
   EXPECT_EQ(mask_times(csv()),
             results_file({"GUROBI;hard.lp;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;;"}));
 }
@@ -86,7 +85,7 @@ TEST_F(GurobiOpt, PathsThatTheLibraryRefusesAreReportedAndTheBatchGoesOn) {
   std::string expected_out;
   int i = 0, refused = 0;
   for (const std::string& name : listing_order(models.path())) {
-    expected_out += header(i++);
+    expected_out += model_header(i++);
     if (name == "decimals.lp")
       expected_out += "Optimal objective: 31.3375\nTime: T\nNOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
     if (name == "help" || name == "folderlp") ++refused;

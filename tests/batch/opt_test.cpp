@@ -14,7 +14,6 @@ namespace {
 const std::string kNoModels = "Pasta de .lps inexistente ou inválida...\n";
 const std::string kNoOutput = "Pasta de output inexistente ou inválida...\n";
 
-std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
 
 std::string block(const std::string& name, const std::string& status) {
   return "NOME: " + name + "\nTEMPO: T\n" + (status.empty() ? "" : "STATUS: " + status + "\n");
@@ -75,7 +74,7 @@ TEST_F(Opt, EveryEntryGetsItsHeaderAndOnlyLpPathsRun) {
   std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
   int i = 0;
   for (const std::string& name : listing_order(models.path())) {
-    expected += header(i++);
+    expected += model_header(i++);
     if (name == "a.lp") expected += block("a.lp", "SOL OTIMA");
   }
   EXPECT_EQ(mask_console(r.out), expected + kPrompt + kBye);
@@ -113,7 +112,7 @@ TEST_F(Opt, StaleResultsInTheModelFolderAreRemovedAndNeverListed) {
   copy_model("decimals.lp", models.path());
   write_file(models.path() / "sol_stat.csv", "SOLVER;NOME;TEMPO;STATUS;Z\nold\n");
   ProcessResult r = run_vardelmo(opt_session(models.path(), models.path()), work.path());
-  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
+  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
                                    block("decimals.lp", "SOL OTIMA") +
                                    kPrompt + kBye);
   EXPECT_EQ(mask_times(read_text_file(models.path() / "sol_stat.csv")),
@@ -165,7 +164,7 @@ TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
   EXPECT_EQ(quiet.out.find(solve_log), std::string::npos);
   std::size_t log = loud.out.find(solve_log);
   ASSERT_NE(log, std::string::npos) << loud.out;
-  EXPECT_LT(loud.out.find(header(0)), log);
+  EXPECT_LT(loud.out.find(model_header(0)), log);
   EXPECT_LT(log, loud.out.find("NOME: decimals.lp\n"));
   EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
@@ -206,7 +205,7 @@ TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
   std::vector<std::string> rows;
   int i = 0;
   for (const std::string& name : listing_order(models.path())) {
-    expected_out += header(i++);
+    expected_out += model_header(i++);
     if (name == "decimals.lp") {
       expected_out += block(name, "SOL OTIMA");
       rows.push_back("SCIP;decimals.lp;T;SOL OTIMA;31,337500;");

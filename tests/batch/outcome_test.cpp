@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "batch/outcome.h"
-#include "process.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "solvers/outcome.h"
+#include "program.h"
+#include "base/platform.h"
+#include "base/shell_settings.h"
 
 namespace vardelmo {
 namespace {

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "process.h"
+#include "program.h"
 
 namespace vardelmo::test {
 namespace {

@@ -1,3 +1,4 @@
+#include "base/files.h"
 #include "convert/mod_conversion.h"
 
 #include <glpk.h>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "lp_files.h"
-#include "process.h"
+#include "program.h"
 
 namespace vardelmo {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lp_files.h"
-#include "process.h"
+#include "program.h"
 
 namespace vardelmo::test {
 namespace {

@@ -22,7 +22,6 @@ namespace {
 const std::string kAskTime = "Digite o tempo máximo para resolução dos modelos (seg)> ";
 const std::string kStopped = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
 
-std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
 
 std::string hard_row(const std::string& name) {
   return "SCIP;" + name + ";T;" + kStopped + ";100000000000000000000,000000;";
@@ -42,13 +41,13 @@ class BatchFaults : public ::testing::Test {
     child.send("time_limit\n1\nopt\n" + models.path().string() + "\n" + output.path().string() + "\n");
   }
   /// Waits until model `i` has started, so model i - 1 is done and written.
-  static bool reached(Child& child, int i) { return child.wait_for_output(header(i)); }
+  static bool reached(Child& child, int i) { return child.wait_for_output(model_header(i)); }
   /// The whole session's output once every hard model ran.
   std::string hard_session() const {
     std::string out = kBanner + kPrompt + kAskTime + kPrompt + kAskModels + kAskOutput;
     int i = 0;
     for (const std::string& name : listing_order(models.path()))
-      out += header(i++) + "NOME: " + name + "\nTEMPO: T\nSTATUS: " + kStopped + "\n";
+      out += model_header(i++) + "NOME: " + name + "\nTEMPO: T\nSTATUS: " + kStopped + "\n";
     return out + kPrompt + kBye;
   }
   /// Ends the session: the shell went on to the end, every model got its
@@ -185,14 +184,14 @@ TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
   const std::string gone = "NOME: gone.lp\nTEMPO: T\nSTATUS: ERRO NA LEITURA DO MODELO\n";
   EXPECT_EQ(mask_console(r.out),
             kBanner + kPrompt + kAskModels + kAskOutput +
-                in_listing_order(header(decimals_first ? 0 : 1) + decimals,
-                                 header(decimals_first ? 1 : 0) + gone) +
+                in_listing_order(model_header(decimals_first ? 0 : 1) + decimals,
+                                 model_header(decimals_first ? 1 : 0) + gone) +
                 kPrompt + kBye);
   EXPECT_TRUE(std::regex_match(
       mask_library_errors(r.err), std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-4> in function call\n")))
       << r.err;
   EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")),
-            "SOLVER;NOME;TEMPO;STATUS;Z\n" +
+            kResultsHeader +
                 in_listing_order("SCIP;decimals.lp;T;SOL OTIMA;31,337500;\n",
                                  "SCIP;gone.lp;T;ERRO NA LEITURA DO MODELO;;\n"));
   EXPECT_EQ(r.status, 0);
@@ -206,8 +205,8 @@ TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
   EXPECT_EQ(mask_console(r.out),
             kBanner + kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " + kPrompt +
                 kAskModels + kAskOutput +
-                in_listing_order(header(decimals_first ? 0 : 1) + decimals,
-                                 header(decimals_first ? 1 : 0)) +
+                in_listing_order(model_header(decimals_first ? 0 : 1) + decimals,
+                                 model_header(decimals_first ? 1 : 0)) +
                 kPrompt + kBye);
   // The library's reason is in the user's language.
   EXPECT_TRUE(std::regex_match(r.err, std::regex("Erro do Gurobi \\(código 10012\\): Unable to open file '" +
@@ -236,7 +235,7 @@ TEST(CtrlC, StopsTheSolvingModelAndTheBatchGoesOn) {
 
     Child child(work.path(), std::nullopt, program);
     child.send(choice + "opt\n" + models.path().string() + "\n" + output.path().string() + "\n");
-    ASSERT_TRUE(child.wait_for_output(header(hard))) << trace;
+    ASSERT_TRUE(child.wait_for_output(model_header(hard))) << trace;
     // Reading takes milliseconds; the solve then runs for minutes.
     std::this_thread::sleep_for(std::chrono::seconds(1));
     child.interrupt();
@@ -249,7 +248,7 @@ TEST(CtrlC, StopsTheSolvingModelAndTheBatchGoesOn) {
     const std::string csv = mask_times(read_file(output.path() / "sol_stat.csv"));
     const std::string hard_row = solver + ";hard.lp;T;PROCESSO INTERROMPIDO - USUARIO;";
     const std::string decimals_row = solver + ";decimals.lp;T;SOL OTIMA;31,337500;";
-    EXPECT_TRUE(std::regex_match(csv, std::regex("SOLVER;NOME;TEMPO;STATUS;Z\n" +
+    EXPECT_TRUE(std::regex_match(csv, std::regex(kResultsHeader +
                                                  std::string(hard == 0 ? "" : decimals_row + "\n") +
                                                  hard_row + "[^;\n]*;\n" +
                                                  std::string(hard == 0 ? decimals_row + "\n" : ""))))

@@ -15,7 +15,6 @@ namespace {
 
 const std::string kUnknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
 
-std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
 
 std::string at_least(int k) {
   return "Minimize\n obj: x\nSubject To\n c: x >= " + std::to_string(k) + "\nEnd\n";
@@ -40,7 +39,7 @@ TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
   std::vector<std::string> rows;
   int i = 0;
   for (const std::string& entry : listing_order(models.path())) {
-    expected += header(i++);
+    expected += model_header(i++);
     if (entry[0] != 'm') continue;
     expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
     rows.push_back("SCIP;" + entry + ";T;SOL OTIMA;" + std::to_string(std::stoi(entry.substr(1))) +
@@ -88,7 +87,7 @@ TEST_F(OddNames, OptSolvesEachModelAndWritesItsNameUnchanged) {
     std::vector<std::vector<std::string>> rows = {{"SOLVER", "NOME", "TEMPO", "STATUS", "Z"}};
     int i = 0;
     for (const std::string& entry : listing_order(models)) {
-      expected += header(i++);
+      expected += model_header(i++);
       expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
       rows.push_back({solver, entry, "T", "SOL OTIMA", "31,337500", ""});
     }
@@ -157,7 +156,7 @@ TEST(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
                 "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n" +
                 kPrompt + ask_time + "Valor inválido, o tempo máximo não foi alterado.\n" +  //
                 kPrompt + ask_time +                                                      //
-                kPrompt + kAskModels + kAskOutput + header(0) +
+                kPrompt + kAskModels + kAskOutput + model_header(0) +
                 "NOME: hard.lp\nTEMPO: T\n"
                 "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n" +
                 kPrompt + kBye);

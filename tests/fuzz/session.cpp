@@ -6,11 +6,12 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "base/platform.h"
 #include "batch/batch_driver.h"
-#include "batch/outcome.h"
+#include "files.h"
 #include "shell/command_loop.h"
-#include "shell/platform.h"
 #include "shell/settings.h"
+#include "solvers/outcome.h"
 
 namespace fs = std::filesystem;
 
@@ -27,26 +28,17 @@ const char kMathProgData[] = "data;\nset I := a b;\nparam c := a 1.5 b 2;\nend;\
 
 // Removed when the process ends normally; a crash leaves it for inspection.
 struct Scratch {
-  fs::path root;
-  Scratch() {
-    // In memory where there is such a file system: every input lays the
-    // folder anew, and a disk would make the fuzzer wait on it.
-    std::error_code error;
-    const fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm")
-                                                               : fs::temp_directory_path();
-    std::string pattern = (base / "vardelmo-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-      std::perror("vardelmo fuzz: mkdtemp");
-      std::abort();
-    }
-    root = pattern;
-    // The process starts there and the shell never leaves it.
-    fs::current_path(root);
-  }
+  // In memory where there is such a file system: every input lays the
+  // folder anew, and a disk would make the fuzzer wait on it.
+  vardelmo::test::TempFolder folder{std::filesystem::is_directory("/dev/shm")
+                                        ? std::filesystem::path("/dev/shm")
+                                        : std::filesystem::temp_directory_path()};
+  const fs::path& root = folder.path();
+  // The process starts there and the shell never leaves it.
+  Scratch() { fs::current_path(root); }
   ~Scratch() {
     std::error_code ignored;
     fs::current_path(fs::temp_directory_path(), ignored);
-    fs::remove_all(root, ignored);
   }
 };
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstdio>
 
-#include "shell/platform.h"
+#include "base/platform.h"
 #include "shell/settings.h"
 
 namespace vardelmo {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "process.h"
+#include "program.h"
 
 namespace vardelmo::test {
 namespace {

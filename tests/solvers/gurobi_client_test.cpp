@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/outcome.h"
-#include "process.h"
-#include "shell/settings.h"
+#include "solvers/outcome.h"
+#include "program.h"
+#include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/outcome.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "solvers/outcome.h"
+#include "base/platform.h"
+#include "base/shell_settings.h"
 #include "solvers/scip_runner.h"
 
 #if defined(__SANITIZE_ADDRESS__)

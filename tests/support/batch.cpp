@@ -56,7 +56,7 @@ std::string hard_model() {
 }
 
 std::string results_file(const std::vector<std::string>& rows) {
-  std::string text = "SOLVER;NOME;TEMPO;STATUS;Z\n";
+  std::string text = kResultsHeader;
   for (const std::string& row : rows) text += row + "\n";
   return text;
 }

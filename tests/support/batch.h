@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "process.h"
+#include "program.h"
 
 namespace vardelmo::test {
 
@@ -13,6 +13,12 @@ inline const std::string kAskOutput = "Digite o caminho da pasta para gerar o ou
 inline const std::string kSeparator =
     "----------------------------------------------------------------------\n";
 inline const std::string kBye = "Saindo do shell...\n";
+inline const std::string kResultsHeader = "SOLVER;NOME;TEMPO;STATUS;Z\n";
+
+/// What a batch prints before model `i`: the separator and its number.
+inline std::string model_header(int i) {
+  return kSeparator + "MODELO " + std::to_string(i) + " \n";
+}
 
 /// Replaces every measured time, which no test can predict: the value of a
 /// console "TEMPO: " line by T, and the TEMPO field of results-file rows by T.

@@ -11,16 +11,15 @@
 #include <vector>
 
 #include "batch.h"
-#include "batch/folder_listing.h"
-#include "batch/outcome.h"
-#include "shell/platform.h"
+#include "base/files.h"
+#include "solvers/outcome.h"
+#include "base/platform.h"
 
 namespace vardelmo::test {
 namespace {
 
 using Components = std::vector<std::string>;
 
-std::string header(int i) { return kSeparator + "MODELO " + std::to_string(i) + " \n"; }
 
 // A folder's path text written with slashes, as a user may type it.
 std::string with_slashes(const fs::path& folder) {
@@ -113,9 +112,9 @@ TEST_F(WindowsOpt, FoldersWrittenWithSlashesKeepThemAndOnlyBackslashesCut) {
                                      "\nexit\n",
                                  work.path());
   const std::string own_name = slashes + "/decimals.lp";
-  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
+  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
                                    "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt +
-                                   kAskModels + kAskOutput + header(0) + "NOME: " + own_name + "\nTEMPO: T\nSTATUS: SOL OTIMA\n" +
+                                   kAskModels + kAskOutput + model_header(0) + "NOME: " + own_name + "\nTEMPO: T\nSTATUS: SOL OTIMA\n" +
                                    kPrompt + kBye);
   EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_stat.csv")),
@@ -128,7 +127,7 @@ TEST_F(WindowsOpt, ABareDriveListsItsCurrentFolderWithoutSeparator) {
   copy_model("decimals.lp", work.path());
   ProcessResult r =
       run_vardelmo("opt\nC:\n" + output.path().string() + "\nexit\n", work.path());
-  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + header(0) +
+  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
                                    "NOME: C:decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt +
                                    kBye);
   EXPECT_EQ(mask_library_errors(r.err), "");
@@ -170,7 +169,7 @@ TEST_F(WindowsOpt, ANameOutsideTheCodePageEndsTheListing) {
   std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
   std::vector<std::string> rows;
   for (std::size_t i = 0; i < before.size(); ++i) {
-    expected += header(static_cast<int>(i)) + "NOME: " + before[i] +
+    expected += model_header(static_cast<int>(i)) + "NOME: " + before[i] +
                 "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
     rows.push_back("SCIP;" + before[i] + ";T;SOL OTIMA;31,337500;");
   }

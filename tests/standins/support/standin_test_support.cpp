@@ -31,22 +31,6 @@ bool matches_known_optimum(double value, double expected) {
   return std::fabs(value - expected) <= 1e-6 * std::max(1.0, std::fabs(expected));
 }
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/standin_test.XXXXXX";
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (::mkdtemp(buffer.data()) == nullptr)
-    throw std::runtime_error("cannot create a temporary folder");
-  path_ = buffer.data();
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 std::string TempDir::write(const std::string& name, const std::string& content) const {
   const std::string path = path_ + "/" + name;
   vardelmo::test::write_file(path, content);

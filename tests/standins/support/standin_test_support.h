@@ -27,19 +27,16 @@ void PrintTo(const MiplibCase& instance, std::ostream* out);
 // Relative 1e-6, absolute 1e-6 near zero.
 bool matches_known_optimum(double value, double expected);
 
+// A scratch folder whose path the tests take as a text.
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
   const std::string& path() const { return path_; }
   // Writes a file into the folder and returns its path.
   std::string write(const std::string& name, const std::string& content) const;
 
  private:
-  std::string path_;
+  vardelmo::test::TempFolder folder_;
+  std::string path_ = folder_.path().string();
 };
 
 // Captures what is written to a file descriptor (1 or 2), at the level of

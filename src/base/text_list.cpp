@@ -1,4 +1,4 @@
-#include "batch/text_list.h"
+#include "base/text_list.h"
 
 #include <algorithm>
 #include <limits>

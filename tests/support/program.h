@@ -25,22 +25,6 @@ inline const std::string kGurobiLibraryFile = "libgurobi110.so";
 inline constexpr bool kInputDropsCarriageReturn = false;
 #endif
 
-/// A fresh folder under the system's temporary folder, removed with its
-/// contents when the object goes.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const fs::path& path() const { return path_; }
-  /// Path text of `name` inside the folder.
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
 /// A run of the binary. `out` and `err` have their lines ending in "\n" on
 /// both platforms; on Windows, where text mode writes CR LF, every line end
 /// is checked to be CR LF (a test failure otherwise) before the CR goes.

@@ -1,4 +1,4 @@
-#include "shell/console.h"
+#include "base/console.h"
 
 #include <cstdio>
 

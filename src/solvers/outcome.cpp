@@ -1,10 +1,10 @@
-#include "batch/outcome.h"
+#include "solvers/outcome.h"
 
 #include <cstdio>
 
-#include "shell/console.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "base/console.h"
+#include "base/platform.h"
+#include "base/shell_settings.h"
 
 namespace vardelmo {
 
@@ -86,8 +86,12 @@ void OutcomeReport::no_objective() { row_ += ";"; }
 
 void OutcomeReport::finish() { result_rows.push_back(row_); }
 
+std::string results_file_path(const std::string& folder) {
+  return folder + platform::path_separator + "sol_stat.csv";
+}
+
 void write_results_file(std::string output_folder) {
-  const std::string target = output_folder + platform::path_separator + "sol_stat.csv";
+  const std::string target = results_file_path(output_folder);
   // A crash or a full disk in the middle of a rewrite must not cost the rows
   // already on disk: write beside it, then put the new file in its place.
   const std::string temporary = target + ".tmp";

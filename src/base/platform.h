@@ -34,7 +34,7 @@ std::size_t parse_double_portuguese(const std::string& text, double* value,
 std::string format_fixed_portuguese(double value);
 
 /// Puts `from` in the place of `to`, replacing it in one step.
-bool replace_file(const std::string& from, const std::string& to);
+[[nodiscard]] bool replace_file(const std::string& from, const std::string& to);
 
 /// Makes a write beyond the process's file-size limit fail as a full disk
 /// does, instead of ending the process with every result not yet written.
@@ -70,7 +70,7 @@ class SharedLibrary {
   bool loaded() const { return handle_ != nullptr; }
   /// The address of the exported function `name`; null, with the system's
   /// reason in `reason`, when the library has none.
-  void* function(const char* name, std::string& reason) const;
+  [[nodiscard]] void* function(const char* name, std::string& reason) const;
 
  private:
   void* handle_ = nullptr;

@@ -1,4 +1,4 @@
-#include "process.h"
+#include "program.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <unistd.h>
 #endif
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,8 +20,6 @@ namespace vardelmo::test {
 namespace {
 
 #ifdef _WIN32
-
-int process_id() { return _getpid(); }
 
 // For cmd.exe, which std::system runs: inside double quotes nothing but a
 // double quote is special, and no path of the tests holds one.
@@ -52,8 +49,6 @@ std::string from_text_mode(const std::string& bytes, const std::string& source) 
 }
 
 #else
-
-int process_id() { return getpid(); }
 
 std::string shell_quote(const std::string& text) {
   std::string quoted = "'";
@@ -86,26 +81,6 @@ const std::string kBanner =
     "solvers que podem ser utilizados: o SCIP (https://www.scipopt.org/doc/html/), e o GUROBI "
     "(https://www.gurobi.com/).  \nO transformador de formatos é o GLPK "
     "(https://www.gnu.org/software/glpk/).  \nPara acessar as funcionalidades digite 'help'. \n\n";
-
-TempFolder::TempFolder() {
-  static std::atomic<int> counter{0};
-  fs::path base = fs::temp_directory_path();
-  for (;;) {
-    fs::path candidate = base / ("vardelmo-test-" + std::to_string(process_id()) + "-" +
-                                 std::to_string(counter++));
-    if (fs::create_directory(candidate)) {
-      path_ = candidate;
-      return;
-    }
-  }
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  // Tests may leave folders without permissions behind.
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-  fs::remove_all(path_, ignored);
-}
 
 std::string read_text_file(const fs::path& file) {
   return from_text_mode(read_file(file), file.string());

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/text_list.h"
+#include "base/text_list.h"
 
 namespace vardelmo {
 
@@ -24,19 +24,26 @@ enum class Outcome {
   ReadError,
 };
 
+/// What a solver's status comes to, and whether the console block shows it:
+/// each solver's table of statuses says which it shows.
+struct ClassifiedStatus {
+  Outcome outcome;
+  bool in_solver_table;
+};
+
 /// The path cut at every separator; a text without one is one component.
-std::vector<std::string> split_path(std::string path);
+[[nodiscard]] std::vector<std::string> split_path(std::string path);
 
 /// printf's "%f" with the decimal comma, as the results file writes numbers.
-std::string number_text(double value);
+[[nodiscard]] std::string number_text(double value);
 
 /// The console's form of a number: six significant digits, decimal point.
-std::string console_number(double value);
+[[nodiscard]] std::string console_number(double value);
 
 /// The NOME field of a row: the name as is, unless it holds ';', '"', CR or
 /// LF; then between double quotes with every '"' doubled, as spreadsheets
 /// read a semicolon-separated file. Every row builder goes through it.
-std::string name_field(const std::string& name);
+[[nodiscard]] std::string name_field(const std::string& name);
 
 /// One model's console block and result row, built in the order the runners
 /// read their solver's values: the NOME line when constructed, then the time,
@@ -57,7 +64,11 @@ class OutcomeReport {
   std::string row_;
 };
 
-/// Rewrites `output_folder` + "/sol_stat.csv" with the header and every row
+/// The results file of `folder`: "sol_stat.csv" after the separator, which
+/// is added even when the folder text ends with one.
+[[nodiscard]] std::string results_file_path(const std::string& folder);
+
+/// Rewrites results_file_path(output_folder) with the header and every row
 /// so far. The file is replaced whole or not at all, silently.
 void write_results_file(std::string output_folder);
 

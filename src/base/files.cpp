@@ -1,11 +1,11 @@
-#include "batch/folder_listing.h"
+#include "base/files.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "shell/console.h"
-#include "shell/platform.h"
+#include "base/console.h"
+#include "base/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +23,26 @@ bool is_existing_folder(std::string folder) {
   if (error) return false;
   fs::file_status status = fs::status(path, error);
   return !error && fs::is_directory(status);
+}
+
+std::optional<std::string> ask_for_folder(const char* prompt, const char* refusal) {
+  std::string folder;
+  if (!ask(prompt, folder)) return std::nullopt;
+  if (!is_existing_folder(folder)) {
+    print(refusal);
+    return std::nullopt;
+  }
+  return folder;
+}
+
+bool file_can_be_read(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  // Linux opens a folder as an input stream; it is still no file.
+  std::error_code error;
+  const fs::path native = platform::native_path(path, error);
+  return !error && !fs::is_directory(native, error);
 }
 
 std::string join_path(const std::string& folder, const std::string& name) {

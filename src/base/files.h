@@ -1,0 +1,33 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "base/text_list.h"
+
+namespace vardelmo {
+
+/// Full paths of the entries of one folder, in the file system's order.
+using FileNameList = TextList;
+
+/// True only when `folder` names an existing folder (links followed).
+/// Prints nothing.
+[[nodiscard]] bool is_existing_folder(std::string folder);
+
+/// Writes `prompt` and reads a folder path: the path when it names an
+/// existing folder. Otherwise prints `refusal` and gives nothing; at the end
+/// of input it prints nothing more.
+[[nodiscard]] std::optional<std::string> ask_for_folder(const char* prompt, const char* refusal);
+
+/// True when `path` opens for reading as a file. A folder does not count.
+[[nodiscard]] bool file_can_be_read(const std::string& path);
+
+/// `folder` joined with each entry's name, never sorted. A failure is
+/// reported on standard error and ends the listing with what it had.
+[[nodiscard]] FileNameList list_folder(const std::string& folder);
+
+/// `folder` followed by the separator and `name`, the separator left out
+/// when the folder text already ends with one (or with a slash), or is a
+/// bare drive (Windows).
+[[nodiscard]] std::string join_path(const std::string& folder, const std::string& name);
+
+}  // namespace vardelmo

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+namespace vardelmo {
+
+/// The three shell-wide settings. Texts are kept as typed and compared as
+/// texts by their readers. The shell's commands change them; the solvers and
+/// the results file read them.
+struct ShellSettings {
+  /// "SCIP" or "GUROBI": the solver of the next batch.
+  std::string solver = "SCIP";
+  /// Seconds handed to the solver; 0 means no limit is set at all.
+  double time_limit = 0;
+  /// "s" or "n"; "n" switches the solver's log off.
+  std::string verbose = "n";
+};
+
+/// The process-wide instance.
+inline ShellSettings shell_settings;
+
+}  // namespace vardelmo

@@ -1,0 +1,63 @@
+#include "solvers/runners.h"
+
+#include "base/console.h"
+#include "solvers/gurobi_client.h"
+#include "solvers/gurobi_runner.h"
+#include "solvers/scip_runner.h"
+
+namespace vardelmo {
+namespace {
+
+bool always() { return true; }
+
+bool scip_library_fits() {
+  const std::string mismatch = scip_library_mismatch();
+  if (mismatch.empty()) return true;
+  print_error(mismatch);
+  return false;
+}
+
+bool run_scip(const std::string& model_path) { return run_scip_model(model_path); }
+
+// The Gurobi library is loaded for the first Gurobi batch; one that cannot be
+// loaded stops the batch before its first model.
+bool gurobi_library_loads() {
+  try {
+    load_gurobi_library();
+    return true;
+  } catch (const GurobiLibraryError& error) {
+    print_error("Não foi possível carregar a biblioteca do Gurobi " + error.path() + ": " +
+                error.reason() + "\n");
+    return false;
+  }
+}
+
+bool run_gurobi(const std::string& model_path) {
+  try {
+    return run_gurobi_model(model_path);
+  } catch (const GRBException& error) {
+    // The model has no row; the rest of the batch still runs.
+    print_error("Erro do Gurobi (código " + std::to_string(error.getErrorCode()) +
+                "): " + error.getMessage() + "\n");
+    return false;
+  }
+}
+
+bool run_nothing(const std::string&) { return false; }
+
+const SolverRunner kRunners[] = {
+    {"SCIP", scip_library_fits, always, run_scip},
+    {"GUROBI", always, gurobi_library_loads, run_gurobi},
+};
+
+const SolverRunner kNoSolver = {"", always, always, run_nothing};
+
+}  // namespace
+
+const SolverRunner& find_runner(const std::string& name) {
+  for (const SolverRunner& runner : kRunners)
+    if (name == runner.name) return runner;
+  return kNoSolver;
+}
+
+}  // namespace vardelmo

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+namespace vardelmo {
+
+/// What a batch needs of one solver. Each step reports its own library's
+/// failures where the user sees them and passes none on.
+struct SolverRunner {
+  /// The name `ShellSettings.solver` holds.
+  const char* name;
+  /// Before the batch asks anything: false, after saying why, when the
+  /// library the process runs with cannot serve.
+  bool (*library_fits)();
+  /// Once the folders are known, before the first model: false, after saying
+  /// why, when no model can be solved.
+  bool (*prepare)();
+  /// One model: true when it got its row.
+  bool (*run)(const std::string& model_path);
+};
+
+/// The runner of the solver named `name`. A name no solver has gets one
+/// that solves nothing.
+[[nodiscard]] const SolverRunner& find_runner(const std::string& name);
+
+}  // namespace vardelmo
