@@ -15,7 +15,28 @@
 
 namespace vardelmo::engine {
 
+namespace {
+unsigned long freed_environments = 0;
+}  // namespace
+
+unsigned long generation() noexcept { return freed_environments; }
+
 Problem make_problem() { return Problem(glp_create_prob()); }
+
+bool is_alive(const Problem& problem) noexcept {
+  return problem && problem.get_deleter().generation == generation();
+}
+
+const char* base_name(const char* path) noexcept {
+  const char* name = path;
+  for (const char* at = path; *at != '\0'; ++at) {
+#ifdef _WIN32
+    if (*at == '\\') name = at + 1;
+#endif
+    if (*at == '/') name = at + 1;
+  }
+  return name;
+}
 
 TermOutGuard::TermOutGuard(bool on) noexcept : previous_(glp_term_out(on ? GLP_ON : GLP_OFF)) {}
 
@@ -316,6 +337,7 @@ SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const De
   glp_error_hook(leave_glpk, &landing);
   if (setjmp(landing) != 0) {
     glp_free_env();
+    ++freed_environments;
     SolveResult failed;
     failed.glpk_failed = true;
     return failed;
