@@ -10,16 +10,34 @@
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 
 namespace vardelmo::engine {
 
 namespace {
-unsigned long freed_environments = 0;
+
+// Each stand-in library carries its own copy of this engine, while a reset
+// frees the problems of both: the count lives where both copies see it.
+constexpr const char* kResetCount = "VARDELMO_STANDIN_GLPK_RESETS";
+
+void count_reset() {
+  const std::string next = std::to_string(generation() + 1);
+#ifdef _WIN32
+  _putenv_s(kResetCount, next.c_str());
+#else
+  setenv(kResetCount, next.c_str(), 1);
+#endif
+}
+
 }  // namespace
 
-unsigned long generation() noexcept { return freed_environments; }
+unsigned long generation() noexcept {
+  const char* count = std::getenv(kResetCount);
+  return count != nullptr ? std::strtoul(count, nullptr, 10) : 0;
+}
 
 Problem make_problem() { return Problem(glp_create_prob()); }
 
@@ -337,7 +355,7 @@ SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const De
   glp_error_hook(leave_glpk, &landing);
   if (setjmp(landing) != 0) {
     glp_free_env();
-    ++freed_environments;
+    count_reset();
     SolveResult failed;
     failed.glpk_failed = true;
     return failed;
