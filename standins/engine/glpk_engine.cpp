@@ -10,12 +10,51 @@
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <string>
 
 namespace vardelmo::engine {
 
+namespace {
+
+// Each stand-in library carries its own copy of this engine, while a reset
+// frees the problems of both: the count lives where both copies see it.
+constexpr const char* kResetCount = "VARDELMO_STANDIN_GLPK_RESETS";
+
+void count_reset() {
+  const std::string next = std::to_string(generation() + 1);
+#ifdef _WIN32
+  _putenv_s(kResetCount, next.c_str());
+#else
+  setenv(kResetCount, next.c_str(), 1);
+#endif
+}
+
+}  // namespace
+
+unsigned long generation() noexcept {
+  const char* count = std::getenv(kResetCount);
+  return count != nullptr ? std::strtoul(count, nullptr, 10) : 0;
+}
+
 Problem make_problem() { return Problem(glp_create_prob()); }
+
+bool is_alive(const Problem& problem) noexcept {
+  return problem && problem.get_deleter().generation == generation();
+}
+
+const char* base_name(const char* path) noexcept {
+  const char* name = path;
+  for (const char* at = path; *at != '\0'; ++at) {
+#ifdef _WIN32
+    if (*at == '\\') name = at + 1;
+#endif
+    if (*at == '/') name = at + 1;
+  }
+  return name;
+}
 
 TermOutGuard::TermOutGuard(bool on) noexcept : previous_(glp_term_out(on ? GLP_ON : GLP_OFF)) {}
 
@@ -316,6 +355,7 @@ SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const De
   glp_error_hook(leave_glpk, &landing);
   if (setjmp(landing) != 0) {
     glp_free_env();
+    count_reset();
     SolveResult failed;
     failed.glpk_failed = true;
     return failed;

@@ -11,12 +11,26 @@
 
 namespace vardelmo::engine {
 
+// Counts the times GLPK's environment was freed after an internal error,
+// which takes every GLPK object of the thread with it.
+unsigned long generation() noexcept;
+
+// A problem of an older generation is freed memory: it is never deleted.
 struct ProblemDeleter {
-  void operator()(glp_prob* problem) const noexcept { glp_delete_prob(problem); }
+  unsigned long generation = engine::generation();
+  void operator()(glp_prob* problem) const noexcept {
+    if (generation == engine::generation()) glp_delete_prob(problem);
+  }
 };
 using Problem = std::unique_ptr<glp_prob, ProblemDeleter>;
 
 Problem make_problem();
+
+// False once GLPK freed the problem along with its environment.
+bool is_alive(const Problem& problem) noexcept;
+
+// The part of a path after its last separator.
+const char* base_name(const char* path) noexcept;
 
 // GLPK's terminal switch is process-wide and other GLPK users in the process
 // depend on it, so every change is undone on scope exit.
@@ -95,7 +109,7 @@ struct SolveResult {
   // GLPK stopped on an internal error (one it would end the process for,
   // such as a scale factor it cannot use). Its environment then had to be
   // freed, and with it the problem and every other GLPK object of the
-  // thread: the caller must let go of the problem without deleting it.
+  // thread: no longer alive, each is released without being deleted.
   bool glpk_failed = false;
 };
 

@@ -6,9 +6,6 @@
 #include "gurobi_standin_control.h"
 #pragma GCC visibility pop
 
-#include <strings.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -17,7 +14,6 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "call_journal.h"
 #include "glpk_engine.h"
@@ -26,34 +22,18 @@ namespace engine = vardelmo::engine;
 
 namespace {
 
-// Error codes the header leaves out because Vardelmo never tests for them.
+// An error code the header leaves out because Vardelmo never tests for it.
 constexpr int kErrorOutOfMemory = 10001;
-constexpr int kErrorFileWrite = 10013;
-constexpr int kErrorNetwork = 10022;
-constexpr int kErrorCloud = 10028;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
 
 struct Settings {
   int output_flag = 1;
   double time_limit = GRB_INFINITY;
 };
 
-// Where an environment's log goes besides standard output; a model's copy of
-// the environment shares it.
-struct LogTargets {
-  std::shared_ptr<std::FILE> file;
-  int (*callback)(char* msg, void* logdata) = nullptr;
-  void* callback_data = nullptr;
-};
-
 }  // namespace
 
 struct _GRBenv {
   Settings settings;
-  LogTargets targets;
   std::string error;
   GRBmodel* owner = nullptr;  // set on a model's own copy, which the model frees
 };
@@ -76,9 +56,7 @@ engine::CallJournal& journal() {
   return instance;
 }
 
-bool same_name(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
-
-bool is_empty(const char* text) { return text == nullptr || *text == '\0'; }
+bool same_name(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 // The shortest text that reads back as the same number, as Gurobi prints
 // parameter values.
@@ -109,15 +87,6 @@ void write_log(const _GRBenv& env, const char* text) {
   if (env.settings.output_flag == 0) return;
   std::fputs(text, stdout);
   std::fflush(stdout);
-  if (env.targets.file) {
-    std::fputs(text, env.targets.file.get());
-    std::fflush(env.targets.file.get());
-  }
-  if (env.targets.callback != nullptr) {
-    // The callback takes a mutable string.
-    std::vector<char> message(text, text + std::strlen(text) + 1);
-    env.targets.callback(message.data(), env.targets.callback_data);
-  }
 }
 
 void write_log(const _GRBenv& env, const std::string& text) { write_log(env, text.c_str()); }
@@ -168,8 +137,7 @@ bool ends_with(const std::string& text, const char* suffix) {
 }
 
 std::string model_name(const std::string& filename) {
-  const std::size_t slash = filename.rfind('/');
-  std::string name = slash == std::string::npos ? filename : filename.substr(slash + 1);
+  const std::string name = engine::base_name(filename.c_str());
   return name.substr(0, name.size() - 3);  // drop ".lp"
 }
 
@@ -236,15 +204,16 @@ std::string closing_log(const _GRBmodel& model) {
 
 extern "C" {
 
-// Routers, passwords, groups, priorities, idle timeouts, secret keys and the
-// queue callback only matter for Compute Server and Instant Cloud
-// environments, which are refused.
-int GRBloadenvadv(GRBenv** envP, const char* logfilename, int /*apitype*/, int major, int minor,
-                  int /*tech*/, const char* server, const char* /*router*/,
+// Vardelmo loads a local environment only: everything but the place for it
+// is ignored, as are the log file, Compute Server and Instant Cloud.
+int GRBloadenvadv(GRBenv** envP, const char* /*logfilename*/, int /*apitype*/, int /*major*/,
+                  int /*minor*/, int /*tech*/, const char* /*server*/, const char* /*router*/,
                   const char* /*password*/, const char* /*group*/, int /*priority*/,
-                  int /*idletimeout*/, const char* cloudaccessid, const char* /*cloudsecretkey*/,
+                  int /*idletimeout*/, const char* /*cloudaccessid*/,
+                  const char* /*cloudsecretkey*/,
                   int (* /*cb*/)(GRBmodel* model, void* cbdata, int where, void* usrdata),
-                  void* /*usrdata*/, int (*logcb)(char* msg, void* logdata), void* logdata) {
+                  void* /*usrdata*/, int (* /*logcb*/)(char* msg, void* logdata),
+                  void* /*logdata*/) {
   int code = 0;
   if (envP == nullptr) {
     if (injected_failure("GRBloadenvadv", nullptr, nullptr, &code)) return code;
@@ -252,39 +221,8 @@ int GRBloadenvadv(GRBenv** envP, const char* logfilename, int /*apitype*/, int m
   }
   *envP = new (std::nothrow) _GRBenv;
   if (*envP == nullptr) return kErrorOutOfMemory;
-  GRBenv* env = *envP;
-  if (injected_failure("GRBloadenvadv", env, env, &code)) return code;
-  return guarded(env, [&] {
-    if (major != GRB_VERSION_MAJOR || minor != GRB_VERSION_MINOR) {
-      return fail(
-          env, GRB_ERROR_INVALID_ARGUMENT,
-          formatted("Program built for Gurobi %d.%d, but this library is version %d.%d.%d", major,
-                    minor, GRB_VERSION_MAJOR, GRB_VERSION_MINOR, GRB_VERSION_TECHNICAL));
-    }
-    if (!is_empty(server)) {
-      return fail(
-          env, kErrorNetwork,
-          formatted(
-              "No Compute Server available: this Gurobi stand-in only solves locally (server '%s')",
-              server));
-    }
-    if (!is_empty(cloudaccessid)) {
-      return fail(env, kErrorCloud,
-                  "No Instant Cloud available: this Gurobi stand-in only solves locally");
-    }
-    if (!is_empty(logfilename)) {
-      std::FILE* file = std::fopen(logfilename, "a");
-      if (file == nullptr) {
-        return fail(
-            env, kErrorFileWrite,
-            formatted("Unable to open log file '%s': %s", logfilename, std::strerror(errno)));
-      }
-      env->targets.file.reset(file, FileCloser());
-    }
-    env->targets.callback = logcb;
-    env->targets.callback_data = logdata;
-    return 0;
-  });
+  if (injected_failure("GRBloadenvadv", *envP, *envP, &code)) return code;
+  return 0;
 }
 
 int GRBsetintparam(GRBenv* env, const char* paramname, int value) {
@@ -294,17 +232,8 @@ int GRBsetintparam(GRBenv* env, const char* paramname, int value) {
   return guarded(env, [&] {
     if (paramname == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No parameter name given");
     if (same_name(paramname, "OutputFlag")) {
-      if (value < 0 || value > 1) {
-        return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
-                    formatted("Unable to set parameter OutputFlag to value %d (%s)", value,
-                              value < 0 ? "minimum is 0" : "maximum is 1"));
-      }
       env->settings.output_flag = value;
       return 0;
-    }
-    if (same_name(paramname, "TimeLimit")) {
-      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
-                  "Parameter TimeLimit is of type double, not int");
     }
     return fail(env, GRB_ERROR_UNKNOWN_PARAMETER, formatted("Unknown parameter '%s'", paramname));
   });
@@ -326,10 +255,6 @@ int GRBsetdblparam(GRBenv* env, const char* paramname, double value) {
       write_log(*env,
                 formatted("Set parameter TimeLimit to value %s\n", number_text(value).c_str()));
       return 0;
-    }
-    if (same_name(paramname, "OutputFlag")) {
-      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
-                  "Parameter OutputFlag is of type int, not double");
     }
     return fail(env, GRB_ERROR_UNKNOWN_PARAMETER, formatted("Unknown parameter '%s'", paramname));
   });
@@ -375,7 +300,6 @@ int GRBreadmodel(GRBenv* env, const char* filename, GRBmodel** modelP) {
     }
     auto model = std::make_unique<_GRBmodel>();
     model->env.settings = env->settings;
-    model->env.targets = env->targets;
     model->env.owner = model.get();
     model->name = model_name(path);
     model->size = engine::problem_size(read.problem.get());
@@ -407,10 +331,6 @@ int GRBgetintattr(GRBmodel* model, const char* attrname, int* valueP) {
       *valueP = model->status;
       return 0;
     }
-    if (same_name(attrname, "ObjVal") || same_name(attrname, "Runtime")) {
-      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
-                  formatted("Attribute '%s' is of type double, not int", attrname));
-    }
     return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
   });
 }
@@ -435,9 +355,6 @@ int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
       *valueP = model->runtime;
       return 0;
     }
-    if (same_name(attrname, "Status")) {
-      return fail(env, GRB_ERROR_INVALID_ARGUMENT, "Attribute 'Status' is of type int, not double");
-    }
     return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
   });
 }
@@ -451,9 +368,15 @@ int GRBupdatemodel(GRBmodel* model) {
 int GRBoptimize(GRBmodel* model) {
   int code = 0;
   if (model_call_refused("GRBoptimize", model, &code)) return code;
-  // GLPK lost the problem in an earlier solve: nothing changes any more.
+  // GLPK lost the problem in an earlier solve of this model: nothing changes
+  // any more.
   if (!model->problem) return 0;
   _GRBenv* env = &model->env;
+  // Another model's or instance's solve made GLPK free it.
+  if (!engine::is_alive(model->problem)) {
+    return fail(env, GRB_ERROR_DATA_NOT_AVAILABLE,
+                "Model data lost: GLPK freed it after an internal error in another solve");
+  }
   return guarded(env, [&] {
     write_log(
         *env,
@@ -470,7 +393,7 @@ int GRBoptimize(GRBmodel* model) {
     const engine::SolveResult result = engine::solve(*model->problem, options);
     // When GLPK failed it took the problem with it; Gurobi's word for a
     // solve that numeric trouble ended, with nothing to show.
-    if (result.glpk_failed) static_cast<void>(model->problem.release());
+    if (result.glpk_failed) model->problem.reset();
     model->status = result.glpk_failed ? GRB_NUMERIC : to_status(result);
     model->has_solution = !result.glpk_failed && result.has_solution;
     model->objective = result.objective;

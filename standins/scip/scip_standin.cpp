@@ -39,16 +39,11 @@ engine::CallJournal& journal() {
   return instance;
 }
 
-const char* base_name(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  return slash != nullptr ? slash + 1 : path;
-}
-
 // Errors go to standard error whatever the instance's output setting, as
 // SCIP's do.
 __attribute__((format(printf, 3, 4))) void print_error(const char* file, int line,
                                                        const char* format, ...) {
-  std::fprintf(stderr, "[%s:%d] ERROR: ", base_name(file), line);
+  std::fprintf(stderr, "[%s:%d] ERROR: ", engine::base_name(file), line);
   va_list args;
   va_start(args, format);
   std::vfprintf(stderr, format, args);
@@ -109,17 +104,21 @@ void forget_solve(Scip& scip) {
   scip.primal_bound = 0.0;
 }
 
+// GLPK freed the problem after an internal error, in this instance's solve
+// or another's; the instance is back before reading.
+SCIP_RETCODE problem_lost(Scip& scip) {
+  scip.problem.reset();
+  forget_solve(scip);
+  STANDIN_ERROR("GLPK stopped on an internal error while solving; the problem is lost\n");
+  return SCIP_LPERROR;
+}
+
 // The extension SCIP picks a reader by: what follows the last dot of the
 // file's base name, if anything.
 std::string file_extension(const char* filename) {
-  const char* name = base_name(filename);
+  const char* name = engine::base_name(filename);
   const char* dot = std::strrchr(name, '.');
   return dot != nullptr ? std::string(dot + 1) : std::string();
-}
-
-bool is_final(SCIP_STATUS status) {
-  return status == SCIP_STATUS_OPTIMAL || status == SCIP_STATUS_INFEASIBLE ||
-         status == SCIP_STATUS_UNBOUNDED || status == SCIP_STATUS_INFORUNBD;
 }
 
 SCIP_STATUS to_status(engine::Outcome outcome) {
@@ -298,24 +297,16 @@ SCIP_RETCODE SCIPsolve(SCIP* scip) {
     STANDIN_ERROR("method <SCIPsolve> cannot be called in the initialization stage\n");
     return SCIP_INVALIDCALL;
   }
-  if (is_final(scip->status)) return SCIP_OKAY;
+  if (!engine::is_alive(scip->problem)) return problem_lost(*scip);
   return guarded("SCIPsolve", [&] {
     print_info(*scip, "SCIP stand-in (SCIP 10 interface) solving with GLPK %s\n",
                engine::glpk_version().c_str());
     engine::SolveOptions options;
-    // As in SCIP, the time limit covers all solves since the problem was read.
-    options.time_limit =
-        scip->time_limit >= kInfinity ? options.time_limit : scip->time_limit - scip->solving_time;
+    if (scip->time_limit < kInfinity) options.time_limit = scip->time_limit;
     options.log = !scip->quiet;
     const engine::SolveResult result = engine::solve(*scip->problem, options);
-    if (result.glpk_failed) {
-      // GLPK took the problem with it; the instance is back before reading.
-      static_cast<void>(scip->problem.release());
-      forget_solve(*scip);
-      STANDIN_ERROR("GLPK stopped on an internal error while solving; the problem is lost\n");
-      return SCIP_LPERROR;
-    }
-    scip->solving_time += result.seconds;
+    if (result.glpk_failed) return problem_lost(*scip);
+    scip->solving_time = result.seconds;
     scip->status = to_status(result.outcome);
     scip->has_solution = result.has_solution;
     scip->primal_bound = result.objective;

@@ -27,8 +27,9 @@ double solve_with_scip(const std::string& path) {
 
 double solve_with_gurobi(const std::string& path) {
   GRBenv* env = nullptr;
-  EXPECT_EQ(GRBloadenvadv(&env, "", 0, GRB_VERSION_MAJOR, GRB_VERSION_MINOR, GRB_VERSION_TECHNICAL,
-                          "", "", "", "", 0, -1, "", "", nullptr, nullptr, nullptr, nullptr),
+  EXPECT_EQ(GRBloadenvadv(&env, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
+                          GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr),
             0);
   EXPECT_EQ(GRBsetintparam(env, "OutputFlag", 0), 0);
   GRBmodel* model = nullptr;
@@ -51,10 +52,38 @@ TEST(StandinsTogether, BothSolveInOneProcess) {
   standin_test::OutputCapture out(1);
   EXPECT_EQ(solve_with_scip(data_file("decimals.lp")), 31.125);
   EXPECT_EQ(solve_with_gurobi(data_file("decimals.lp")), 31.125);
-  EXPECT_EQ(solve_with_scip(standin_test::miplib_file("p0548.lp")), 8691.0);
-  EXPECT_EQ(solve_with_gurobi(standin_test::miplib_file("p0548.lp")), 8691.0);
   EXPECT_EQ(out.finish(), "");
   EXPECT_FALSE(standin_test::glpk_term_out_on());
   glp_term_out(GLP_ON);
   EXPECT_TRUE(standin_test::glpk_messages_reach_stdout());
+}
+
+// A GLPK fault in one library frees the other's problems too: they fail
+// cleanly and are never deleted twice.
+TEST(StandinsTogether, AFaultInOneLeavesTheOthersProblemsInvalidNotFreedTwice) {
+  glp_term_out(GLP_OFF);
+  standin_test::OutputCapture out(1), err(2);
+  SCIP* scip = nullptr;
+  ASSERT_EQ(SCIPcreate(&scip), SCIP_OKAY);
+  ASSERT_EQ(SCIPincludeDefaultPlugins(scip), SCIP_OKAY);
+  ASSERT_EQ(SCIPsetMessagehdlr(scip, nullptr), SCIP_OKAY);
+  ASSERT_EQ(SCIPreadProb(scip, data_file("decimals.lp").c_str(), nullptr), SCIP_OKAY);
+
+  GRBenv* env = nullptr;
+  ASSERT_EQ(GRBloadenvadv(&env, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
+                          GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr),
+            0);
+  ASSERT_EQ(GRBsetintparam(env, "OutputFlag", 0), 0);
+  GRBmodel* model = nullptr;
+  ASSERT_EQ(GRBreadmodel(env, data_file("glpk_internal_error.lp").c_str(), &model), 0);
+  EXPECT_EQ(GRBoptimize(model), 0);
+  EXPECT_EQ(GRBfreemodel(model), 0);
+  GRBfreeenv(env);
+
+  EXPECT_EQ(SCIPsolve(scip), SCIP_LPERROR);
+  EXPECT_EQ(SCIPfree(&scip), SCIP_OKAY);
+  out.finish();
+  err.finish();
+  glp_term_out(GLP_ON);
 }

@@ -3,32 +3,12 @@
 #include <glpk.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
-#include <vector>
 
 namespace standin_test {
 
 std::string data_file(const std::string& name) {
   return std::string(STANDIN_TEST_DATA_DIR) + "/" + name;
-}
-
-std::string miplib_file(const std::string& name) {
-  return std::string(VARDELMO_MIPLIB_DIR) + "/" + name;
-}
-
-const MiplibCase kMiplibCases[6] = {
-    {"bell5.lp", true, 8966406.49}, {"egout.lp", true, 568.1007}, {"flugpl.lp", true, 1201500.0},
-    {"lseu.lp", true, 1120.0},      {"p0548.lp", true, 8691.0},   {"stein27_inf.lp", false, 0.0},
-};
-
-void PrintTo(const MiplibCase& instance, std::ostream* out) { *out << instance.file; }
-
-bool matches_known_optimum(double value, double expected) {
-  return std::fabs(value - expected) <= 1e-6 * std::max(1.0, std::fabs(expected));
 }
 
 std::string TempDir::write(const std::string& name, const std::string& content) const {

@@ -4,28 +4,13 @@
 
 #include <cstdio>
 #include <memory>
-#include <ostream>
 #include <string>
 
 #include "files.h"
 
 namespace standin_test {
 
-std::string data_file(const std::string& name);    // tests/standins/data
-std::string miplib_file(const std::string& name);  // shared benchmark models
-
-struct MiplibCase {
-  const char* file;
-  bool feasible;
-  double optimum;
-};
-// The shared benchmark set with its known results.
-extern const MiplibCase kMiplibCases[6];
-
-void PrintTo(const MiplibCase& instance, std::ostream* out);
-
-// Relative 1e-6, absolute 1e-6 near zero.
-bool matches_known_optimum(double value, double expected);
+std::string data_file(const std::string& name);  // tests/standins/data
 
 // A scratch folder whose path the tests take as a text.
 class TempDir {
