@@ -1,24 +1,25 @@
 # GLPK (mod_lp, and the engine behind the solver stand-ins), then SCIP (the
 # installed library when found, else our stand-in) and Gurobi.
 
-find_path(GLPK_INCLUDE_DIR glpk.h REQUIRED)
-find_library(GLPK_LIBRARY glpk REQUIRED)
-add_library(glpk::glpk UNKNOWN IMPORTED)
-set_target_properties(glpk::glpk PROPERTIES
-  IMPORTED_LOCATION "${GLPK_LIBRARY}"
-  INTERFACE_INCLUDE_DIRECTORIES "${GLPK_INCLUDE_DIR}")
+find_package(GLPK REQUIRED)
 if(WIN32)
-  # There GLPK_LIBRARY is the import library of GLPK's DLL, which lies in the
-  # bin folder of the same installation and must lie beside our programs.
-  get_filename_component(_glpk_lib_dir "${GLPK_LIBRARY}" DIRECTORY)
-  find_file(GLPK_DLL NAMES libglpk-40.dll glpk.dll PATHS "${_glpk_lib_dir}/../bin"
-            NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-  file(COPY "${GLPK_DLL}" DESTINATION "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
   # The SCIP stand-in is a libscip.dll too: it and the programs linked with
   # it get a folder of their own, away from the real library.
   set(VARDELMO_STANDIN_RUNTIME_DIR "${CMAKE_BINARY_DIR}/bin-standin")
-  file(COPY "${GLPK_DLL}" DESTINATION "${VARDELMO_STANDIN_RUNTIME_DIR}")
 endif()
+
+# vardelmo_copy_runtime_dlls(<target>): Windows looks for a program's DLLs
+# beside it, so those CMake knows the target links (GLPK's, a SCIP built
+# here) are copied there after each link. The wheel's SCIP needs DLLs that
+# CMake does not know of: they are copied below, once.
+function(vardelmo_copy_runtime_dlls target)
+  if(WIN32)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different
+              $<TARGET_RUNTIME_DLLS:${target}> $<TARGET_FILE_DIR:${target}>
+      COMMAND_EXPAND_LISTS)
+  endif()
+endfunction()
 
 set(VARDELMO_SCIP AUTO CACHE STRING "SCIP library: AUTO, SYSTEM, WHEEL or STANDIN")
 set_property(CACHE VARDELMO_SCIP PROPERTY STRINGS AUTO SYSTEM WHEEL STANDIN)
