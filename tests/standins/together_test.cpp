@@ -12,12 +12,29 @@ using standin_test::data_file;
 
 namespace {
 
-double solve_with_scip(const std::string& path) {
+// A silent SCIP instance holding the model at `path`.
+SCIP* scip_with_model(const std::string& path) {
   SCIP* scip = nullptr;
   EXPECT_EQ(SCIPcreate(&scip), SCIP_OKAY);
   EXPECT_EQ(SCIPincludeDefaultPlugins(scip), SCIP_OKAY);
   EXPECT_EQ(SCIPsetMessagehdlr(scip, nullptr), SCIP_OKAY);
   EXPECT_EQ(SCIPreadProb(scip, path.c_str(), nullptr), SCIP_OKAY);
+  return scip;
+}
+
+// A silent Gurobi environment.
+GRBenv* quiet_gurobi_environment() {
+  GRBenv* env = nullptr;
+  EXPECT_EQ(GRBloadenvadv(&env, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
+                          GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1, nullptr,
+                          nullptr, nullptr, nullptr, nullptr, nullptr),
+            0);
+  EXPECT_EQ(GRBsetintparam(env, "OutputFlag", 0), 0);
+  return env;
+}
+
+double solve_with_scip(const std::string& path) {
+  SCIP* scip = scip_with_model(path);
   EXPECT_EQ(SCIPsolve(scip), SCIP_OKAY);
   EXPECT_EQ(SCIPgetStatus(scip), SCIP_STATUS_OPTIMAL);
   const double objective = SCIPgetPrimalbound(scip);
@@ -26,12 +43,7 @@ double solve_with_scip(const std::string& path) {
 }
 
 double solve_with_gurobi(const std::string& path) {
-  GRBenv* env = nullptr;
-  EXPECT_EQ(GRBloadenvadv(&env, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
-                          GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1, nullptr,
-                          nullptr, nullptr, nullptr, nullptr, nullptr),
-            0);
-  EXPECT_EQ(GRBsetintparam(env, "OutputFlag", 0), 0);
+  GRBenv* env = quiet_gurobi_environment();
   GRBmodel* model = nullptr;
   EXPECT_EQ(GRBreadmodel(env, path.c_str(), &model), 0);
   EXPECT_EQ(GRBoptimize(model), 0);
@@ -63,18 +75,11 @@ TEST(StandinsTogether, BothSolveInOneProcess) {
 TEST(StandinsTogether, AFaultInOneLeavesTheOthersProblemsInvalidNotFreedTwice) {
   glp_term_out(GLP_OFF);
   standin_test::OutputCapture out(1), err(2);
-  SCIP* scip = nullptr;
-  ASSERT_EQ(SCIPcreate(&scip), SCIP_OKAY);
-  ASSERT_EQ(SCIPincludeDefaultPlugins(scip), SCIP_OKAY);
-  ASSERT_EQ(SCIPsetMessagehdlr(scip, nullptr), SCIP_OKAY);
-  ASSERT_EQ(SCIPreadProb(scip, data_file("decimals.lp").c_str(), nullptr), SCIP_OKAY);
+  SCIP* scip = scip_with_model(data_file("decimals.lp"));
+  ASSERT_NE(scip, nullptr);
 
-  GRBenv* env = nullptr;
-  ASSERT_EQ(GRBloadenvadv(&env, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
-                          GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1, nullptr,
-                          nullptr, nullptr, nullptr, nullptr, nullptr),
-            0);
-  ASSERT_EQ(GRBsetintparam(env, "OutputFlag", 0), 0);
+  GRBenv* env = quiet_gurobi_environment();
+  ASSERT_NE(env, nullptr);
   GRBmodel* model = nullptr;
   ASSERT_EQ(GRBreadmodel(env, data_file("glpk_internal_error.lp").c_str(), &model), 0);
   EXPECT_EQ(GRBoptimize(model), 0);
