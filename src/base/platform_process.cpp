@@ -220,6 +220,21 @@ void set_forwarded(pid_t from, pid_t to) {
   }
 }
 
+// The program file's path. Tools that run the program under their own
+// loader (Valgrind) answer this with the program's path, where the link
+// itself would start the tool; a file replaced since starts through the link.
+std::string own_program() {
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  const std::string deleted = " (deleted)";
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path - 1) return "/proc/self/exe";
+  std::string program(path, static_cast<std::size_t>(length));
+  if (program.size() >= deleted.size() &&
+      program.compare(program.size() - deleted.size(), deleted.size(), deleted) == 0)
+    return "/proc/self/exe";
+  return program;
+}
+
 WorkerEnd end_of(int status) {
   if (!WIFSIGNALED(status)) return WorkerEnd::Exited;
   return WTERMSIG(status) == SIGINT ? WorkerEnd::Interrupted : WorkerEnd::Died;
@@ -264,8 +279,8 @@ bool WorkerProcess::start(const std::string& input, const std::string& output,
   char name[] = "vardelmo";
   char* arguments[] = {name, nullptr};
   pid_t worker = 0;
-  // The program file as it is running now, even if it was replaced since.
-  const int error = posix_spawn(&worker, "/proc/self/exe", &streams, nullptr, arguments, environ);
+  const int error =
+      posix_spawn(&worker, own_program().c_str(), &streams, nullptr, arguments, environ);
   posix_spawn_file_actions_destroy(&streams);
   if (error != 0) {
     reason = std::strerror(error);

@@ -1,5 +1,6 @@
 #include "batch/parallel_batch.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -192,6 +193,8 @@ void print_model_header(std::size_t entry) {
 
 void solve_in_workers(const FileNameList& models, std::size_t jobs, const SolveHere& solve_here,
                       const EntryFinished& finished) {
+  // Any number may be typed; slots beyond the batch's entries would be idle.
+  jobs = std::max<std::size_t>(1, std::min(jobs, models.size()));
   WorkerBatch batch(models, jobs, finished);
   if (!batch.usable()) {
     print_error("Não foi possível criar uma pasta temporária para os processos; os modelos são "
