@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace vardelmo {
@@ -13,6 +14,9 @@ struct ShellSettings {
   double time_limit = 0;
   /// "s" or "n"; "n" switches the solver's log off.
   std::string verbose = "n";
+  /// How many models a batch solves at once; 1 solves them in the shell's
+  /// own process, more in as many worker processes.
+  std::size_t jobs = 1;
 };
 
 /// The process-wide instance.

@@ -4,10 +4,12 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "base/console.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
+#include "batch/parallel_batch.h"
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
 
@@ -38,12 +40,30 @@ void optimize_lp_folder() {
                      "Pasta de output inexistente ou inválida...\n");
   if (!output_folder || !runner.prepare()) return;
 
-  for (std::size_t i = 0; i < model_files.size(); ++i) {
-    print("----------------------------------------------------------------------\nMODELO " +
-          std::to_string(i) + " \n");
+  // Until the results file keeps its own rows: the rows in entry order.
+  std::vector<std::optional<std::string>> rows(model_files.size());
+  const EntryFinished finished = [&](std::size_t entry, std::optional<std::string_view> row) {
+    if (!row) return;
+    rows[entry] = std::string(*row);
+    result_rows.clear();
+    for (const std::optional<std::string>& done : rows)
+      if (done) result_rows.push_back(*done);
+    write_results_file(*output_folder);
+  };
+  const SolveHere solve_here = [&](std::size_t entry) {
+    print_model_header(entry);
     // Which model is running shows at once, also where the output is a pipe.
     flush_output();
-    if (runner.run(std::string(model_files[i]))) write_results_file(*output_folder);
+    result_rows.clear();
+    const bool row = runner.run(std::string(model_files[entry]));
+    const std::optional<std::string> made =
+        row ? std::optional<std::string>(result_rows[result_rows.size() - 1]) : std::nullopt;
+    finished(entry, made ? std::optional<std::string_view>(*made) : std::nullopt);
+  };
+  if (shell_settings.jobs > 1) {
+    solve_in_workers(model_files, shell_settings.jobs, solve_here, finished);
+  } else {
+    for (std::size_t i = 0; i < model_files.size(); ++i) solve_here(i);
   }
   result_rows.clear();
 }

@@ -1,9 +1,11 @@
 #include "shell/command_loop.h"
 #include "base/platform.h"
+#include "batch/workers.h"
 
 int main() {
   vardelmo::platform::set_process_locale();
   vardelmo::platform::keep_running_past_file_size_limit();
+  if (vardelmo::serve_as_worker()) return 0;
   vardelmo::command_loop();
   return 0;
 }

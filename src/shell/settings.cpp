@@ -31,4 +31,24 @@ void set_verbose() {
     print("Opção inexistente, favor selecionar uma opção válida.\n");
 }
 
+std::optional<std::size_t> parse_jobs(const std::string& line) {
+  if (line.empty() || line.size() > 9) return std::nullopt;
+  std::size_t jobs = 0;
+  for (char digit : line) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    jobs = jobs * 10 + static_cast<std::size_t>(digit - '0');
+  }
+  if (jobs == 0) return std::nullopt;
+  return jobs;
+}
+
+void set_jobs() {
+  std::string line;
+  if (!ask("Digite o número de modelos resolvidos ao mesmo tempo> ", line)) return;
+  if (std::optional<std::size_t> jobs = parse_jobs(line))
+    shell_settings.jobs = *jobs;
+  else
+    print("Valor inválido, o número não foi alterado.\n");
+}
+
 }  // namespace vardelmo

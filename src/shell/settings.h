@@ -11,7 +11,12 @@ namespace vardelmo {
 /// number starts the line or its magnitude does not fit a double.
 [[nodiscard]] std::optional<double> parse_time_limit(const std::string& line);
 
+/// A typed number of models at once: digits only, from 1 up (at most nine
+/// digits). Empty for anything else.
+[[nodiscard]] std::optional<std::size_t> parse_jobs(const std::string& line);
+
 void set_time_limit();  // command `time_limit`
+void set_jobs();        // command `jobs`
 void set_verbose();     // command `verbose`
 
 }  // namespace vardelmo

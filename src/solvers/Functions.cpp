@@ -12,6 +12,7 @@
 #include "base/platform.h"
 #include "base/shell_settings.h"
 #include "solvers/outcome.h"
+#include "solvers/runners.h"
 #include "solvers/scip_runner.h"
 
 namespace vardelmo {
@@ -116,8 +117,7 @@ std::string scip_library_mismatch() {
 }
 
 bool run_scip_model(std::string model_path) {
-  if (model_path.size() < 2 || model_path.compare(model_path.size() - 2, 2, "lp") != 0)
-    return false;
+  if (!names_a_model(model_path)) return false;
 
   ScipInstance instance;
   if (!CHECK_SCIP(SCIPcreate(instance.address()))) return false;

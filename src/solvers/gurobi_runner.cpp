@@ -10,6 +10,7 @@
 #include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/outcome.h"
+#include "solvers/runners.h"
 
 namespace vardelmo {
 namespace {
@@ -60,8 +61,7 @@ void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
 }  // namespace
 
 bool run_gurobi_model(std::string model_path) {
-  if (model_path.size() < 2 || model_path.compare(model_path.size() - 2, 2, "lp") != 0)
-    return false;
+  if (!names_a_model(model_path)) return false;
 
   GurobiEnvironment environment = GurobiEnvironment::create_environment();
   if (shell_settings.verbose == "n") environment.set_int_param(IntParameter::OutputFlag, 0);

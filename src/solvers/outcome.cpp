@@ -24,6 +24,7 @@ const char* word_of(Outcome outcome) {
     case Outcome::MemoryLimit: return "PROCESSO INTERROMPIDO - LIMITE DE MEMORIA";
     case Outcome::OtherLimit: return "PROCESSO INTERROMPIDO - OUTRO LIMITE";
     case Outcome::ReadError: return "ERRO NA LEITURA DO MODELO";
+    case Outcome::SolverError: return "ERRO NO SOLVER";
     case Outcome::Unknown: break;
   }
   return "STATUS DESCONHECIDO";

@@ -22,6 +22,7 @@ enum class Outcome {
   OtherLimit,
   Unknown,
   ReadError,
+  SolverError,  // the process solving the model died
 };
 
 /// What a solver's status comes to, and whether the console block shows it:

@@ -54,6 +54,10 @@ const SolverRunner kNoSolver = {"", always, always, run_nothing};
 
 }  // namespace
 
+bool names_a_model(const std::string& path) {
+  return path.size() >= 2 && path.compare(path.size() - 2, 2, "lp") == 0;
+}
+
 const SolverRunner& find_runner(const std::string& name) {
   for (const SolverRunner& runner : kRunners)
     if (name == runner.name) return runner;

@@ -18,6 +18,10 @@ struct SolverRunner {
   bool (*run)(const std::string& model_path);
 };
 
+/// Whether a batch entry is a model the runners solve: a name ending in
+/// "lp". Any other entry gets its header and nothing else.
+[[nodiscard]] bool names_a_model(const std::string& path);
+
 /// The runner of the solver named `name`. A name no solver has gets one
 /// that solves nothing.
 [[nodiscard]] const SolverRunner& find_runner(const std::string& name);

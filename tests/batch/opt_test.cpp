@@ -157,16 +157,20 @@ TEST_F(Opt, ASecondBatchWritesOnlyItsOwnRows) {
 
 TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
   copy_model("decimals.lp", models.path());
-  ProcessResult quiet = run_vardelmo(opt_session(models.path(), output.path()), work.path());
-  ProcessResult loud =
-      run_vardelmo(opt_session(models.path(), output.path(), "verbose\ns\n"), work.path());
-  const std::string solve_log = "SCIP Status";
-  EXPECT_EQ(quiet.out.find(solve_log), std::string::npos);
-  std::size_t log = loud.out.find(solve_log);
-  ASSERT_NE(log, std::string::npos) << loud.out;
-  EXPECT_LT(loud.out.find(model_header(0)), log);
-  EXPECT_LT(log, loud.out.find("NOME: decimals.lp\n"));
-  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  // In the shell's process and in a worker's.
+  for (const std::string jobs : {"", "jobs\n2\n"}) {
+    ProcessResult quiet =
+        run_vardelmo(opt_session(models.path(), output.path(), jobs), work.path());
+    ProcessResult loud =
+        run_vardelmo(opt_session(models.path(), output.path(), jobs + "verbose\ns\n"), work.path());
+    const std::string solve_log = "SCIP Status";
+    EXPECT_EQ(quiet.out.find(solve_log), std::string::npos) << jobs;
+    std::size_t log = loud.out.find(solve_log);
+    ASSERT_NE(log, std::string::npos) << loud.out;
+    EXPECT_LT(loud.out.find(model_header(0)), log);
+    EXPECT_LT(log, loud.out.find("NOME: decimals.lp\n"));
+    EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  }
 }
 
 TEST_F(Opt, TimeLimitStopsAModel) {
@@ -243,6 +247,61 @@ TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
   run_vardelmo(opt_session(second.path(), output.path()), work.path());
   EXPECT_EQ(mask_times(csv()),
             results_file({"SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"}));
+}
+
+// Several models at once print the blocks of one at a time, each whole, in
+// the order the models end, and leave the same rows in entry order.
+TEST_F(Opt, SeveralAtOnceGiveTheBlocksAndRowsOfOneAtATime) {
+  copy_classic_instances(models.path());
+  for (const char* name : {"decimals.lp", "infeasible.lp", "broken.lp"})
+    copy_model(name, models.path());
+  copy_model("unbounded.lp", models.path(), "a;b.lp");
+  write_file(models.path() / "notes.txt", "not a model\n");
+  ProcessResult one = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  const std::string rows = mask_times(csv());
+  ProcessResult three =
+      run_vardelmo(opt_session(models.path(), output.path(), "jobs\n3\n"), work.path());
+  EXPECT_EQ(blocks_in_entry_order(mask_console(three.out)),
+            kBanner + kPrompt + kAskJobs + mask_console(one.out).substr(kBanner.size()));
+  EXPECT_EQ(mask_library_errors(three.err), mask_library_errors(one.err));
+  EXPECT_EQ(mask_times(csv()), rows);
+  EXPECT_EQ(three.status, 0);
+}
+
+// A worker process that dies (here, a stand-in crashing on demand) costs
+// only its model; the batch goes on. A rejected number leaves the one before.
+TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
+  place_gurobi_library(work.path());
+  copy_model("decimals.lp", models.path());
+  copy_model("decimals.lp", models.path(), "standin-crash.lp");
+  copy_model("infeasible.lp", models.path());
+  for (const std::string solver : {"SCIP", "GUROBI"}) {
+    ProcessResult r = run_vardelmo("solver\n" + solver + "\njobs\n2\njobs\n0\n" +
+                                       opt_session(models.path(), output.path()),
+                                   work.path(), kProgramOnStandIn);
+    std::string blocks;
+    std::vector<std::string> rows;
+    int i = 0;
+    for (const std::string& name : listing_order(models.path())) {
+      const std::string status = name == "decimals.lp"  ? "SOL OTIMA"
+                                 : name == "infeasible.lp" ? "PROBLEMA INFACTIVEL"
+                                                           : "ERRO NO SOLVER";
+      blocks += model_header(i++) + block(name, status);
+      const std::string z = name == "decimals.lp" ? "31,337500"
+                            : name == "infeasible.lp" && solver == "SCIP"
+                                ? "100000000000000000000,000000"
+                                : "";
+      rows.push_back(solver + ";" + name + ";T;" + status + ";" + z + ";");
+    }
+    EXPECT_EQ(blocks_in_entry_order(mask_console(r.out)),
+              kBanner + kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " + kPrompt +
+                  kAskJobs + kPrompt + kAskJobs + "Valor inválido, o número não foi alterado.\n" +
+                  kPrompt + kAskModels + kAskOutput + blocks + kPrompt + kBye)
+        << solver;
+    EXPECT_EQ(r.err, "") << solver;
+    EXPECT_EQ(mask_times(csv()), results_file(rows)) << solver;
+    EXPECT_EQ(r.status, 0);
+  }
 }
 
 TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {

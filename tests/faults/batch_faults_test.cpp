@@ -218,41 +218,58 @@ TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
 }
 
 // Ctrl+C while a model solves stops that model, as the solver libraries do;
-// the batch goes on, and at the prompt Ctrl+C ends the shell again.
-TEST(CtrlC, StopsTheSolvingModelAndTheBatchGoesOn) {
-  const std::string scip = "", gurobi = "solver\nGUROBI\n";
+// the batch goes on, and at the prompt Ctrl+C ends the shell again. With
+// several models at once, it stops every model solving at that moment.
+TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
+  const std::string scip = "", gurobi = "solver\nGUROBI\n", two = "jobs\n2\n";
   const std::vector<std::pair<std::string, const char*>> runs = {
-      {scip, VARDELMO_BINARY}, {scip, VARDELMO_STANDIN_BINARY}, {gurobi, VARDELMO_BINARY}};
+      {scip, VARDELMO_BINARY},       {scip, VARDELMO_STANDIN_BINARY},
+      {gurobi, VARDELMO_BINARY},     {two + scip, VARDELMO_BINARY},
+      {two + gurobi, VARDELMO_BINARY}};
   for (const auto& [choice, program] : runs) {
     TempFolder work, models, output;
     place_gurobi_library(work.path());
+    const bool parallel = choice.rfind(two, 0) == 0;
     write_file(models.path() / "hard.lp", hard_model());
+    if (parallel) write_file(models.path() / "hard2.lp", hard_model());
     copy_model("decimals.lp", models.path());
     const std::vector<std::string> names = listing_order(models.path());
-    const int hard = names[0] == "hard.lp" ? 0 : 1;
-    const std::string solver = choice.empty() ? "SCIP" : "GUROBI";
-    const std::string trace = solver + " on " + program;
+    const std::string solver = choice.find("GUROBI") == std::string::npos ? "SCIP" : "GUROBI";
+    const std::string trace = choice + " on " + program;
 
     Child child(work.path(), std::nullopt, program);
-    child.send(choice + "opt\n" + models.path().string() + "\n" + output.path().string() + "\n");
-    ASSERT_TRUE(child.wait_for_output(model_header(hard))) << trace;
+    // `help` shows when the shell is back at its prompt.
+    child.send(choice + "opt\n" + models.path().string() + "\n" + output.path().string() +
+               "\nhelp\n");
+    if (parallel) {
+      // Both hard models run once the first two entries have started and,
+      // if decimals.lp was one of them, it has ended.
+      if (names[2] != "decimals.lp") {
+        ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n")) << trace;
+      }
+    } else {
+      const int hard = names[0] == "hard.lp" ? 0 : 1;
+      ASSERT_TRUE(child.wait_for_output(model_header(hard))) << trace;
+    }
     // Reading takes milliseconds; the solve then runs for minutes.
     std::this_thread::sleep_for(std::chrono::seconds(1));
     child.interrupt();
     ASSERT_TRUE(child.wait_for_output("NOME: hard.lp\n")) << trace;
+    if (parallel) {
+      ASSERT_TRUE(child.wait_for_output("NOME: hard2.lp\n")) << trace;
+    }
     ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n")) << trace;
+    ASSERT_TRUE(child.wait_for_output("finalizar Vardelmo\n\n" + kPrompt)) << trace;
     child.interrupt();
     ChildResult r = child.finish();
     EXPECT_EQ(r.signal, SIGINT) << trace;
 
+    std::string rows = kResultsHeader;
+    for (const std::string& name : names)
+      rows += name == "decimals.lp" ? solver + ";decimals.lp;T;SOL OTIMA;31,337500;\n"
+                                    : solver + ";" + name + ";T;PROCESSO INTERROMPIDO - USUARIO;[^;\n]*;\n";
     const std::string csv = mask_times(read_file(output.path() / "sol_stat.csv"));
-    const std::string hard_row = solver + ";hard.lp;T;PROCESSO INTERROMPIDO - USUARIO;";
-    const std::string decimals_row = solver + ";decimals.lp;T;SOL OTIMA;31,337500;";
-    EXPECT_TRUE(std::regex_match(csv, std::regex(kResultsHeader +
-                                                 std::string(hard == 0 ? "" : decimals_row + "\n") +
-                                                 hard_row + "[^;\n]*;\n" +
-                                                 std::string(hard == 0 ? decimals_row + "\n" : ""))))
-        << trace << "\n" << csv;
+    EXPECT_TRUE(std::regex_match(csv, std::regex(rows))) << trace << "\n" << csv;
   }
 }
 

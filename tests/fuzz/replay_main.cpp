@@ -11,10 +11,12 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
+  LLVMFuzzerInitialize(&argc, &argv);
   // Absolute, since the targets work in a scratch folder of their own.
   std::vector<fs::path> inputs;
   for (int i = 1; i < argc; ++i) {

@@ -8,6 +8,7 @@
 
 #include "base/platform.h"
 #include "batch/batch_driver.h"
+#include "batch/workers.h"
 #include "files.h"
 #include "shell/command_loop.h"
 #include "shell/settings.h"
@@ -115,3 +116,10 @@ void require(bool condition, const char* what, const SessionOutput& session) {
 }
 
 }  // namespace vardelmo::fuzz
+
+// A session with `jobs` above 1 starts this same binary as its workers: then
+// it does a worker's task and ends, and never fuzzes.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (vardelmo::serve_as_worker()) std::exit(0);
+  return 0;
+}

@@ -14,6 +14,7 @@ const std::string kHelp =
     " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n"
     " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n"
     " verbose        imprime log da otimização (s/n)\n"
+    " jobs           número de modelos resolvidos ao mesmo tempo (padrão 1)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
@@ -101,6 +102,17 @@ TEST(Settings, VerboseTakesExactlySOrN) {
   ProcessResult r = run_vardelmo("verbose\ns\nverbose\nn\nverbose\nS\nverbose\nn \nverbose\nsim\nexit\n");
   std::string expected = kBanner + kPrompt + kAskVerbose + kPrompt + kAskVerbose + kPrompt;
   for (int i = 0; i < 3; ++i) expected += kAskVerbose + kBadVerbose + kPrompt;
+  EXPECT_EQ(r.out, expected + kBye);
+  EXPECT_EQ(r.err, "");
+}
+
+// Whether a number took is seen in a batch (tests/batch/opt_test.cpp).
+TEST(Settings, JobsTakesAWholeNumberFromOne) {
+  ProcessResult r =
+      run_vardelmo("jobs\n4\njobs\n0\njobs\n-2\njobs\n 3\njobs\n2,0\njobs\n\njobs\n1234567890\nexit\n");
+  std::string expected = kBanner + kPrompt + kAskJobs + kPrompt;
+  for (int i = 0; i < 6; ++i)
+    expected += kAskJobs + "Valor inválido, o número não foi alterado.\n" + kPrompt;
   EXPECT_EQ(r.out, expected + kBye);
   EXPECT_EQ(r.err, "");
 }

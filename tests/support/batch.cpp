@@ -113,6 +113,24 @@ std::string mask_console(const std::string& out) {
   return mask_times(kept);
 }
 
+std::string blocks_in_entry_order(const std::string& out) {
+  static const std::regex header(kSeparator + "MODELO ([0-9]+) \n");
+  std::map<int, std::string> blocks;
+  std::size_t first = std::string::npos, end = 0;
+  for (auto found = std::sregex_iterator(out.begin(), out.end(), header);
+       found != std::sregex_iterator(); ++found) {
+    const std::size_t at = static_cast<std::size_t>(found->position());
+    if (first == std::string::npos) first = at;
+    const std::size_t next = out.find(kSeparator, at + found->length());
+    end = next != std::string::npos ? next : out.find(kPrompt, at);
+    blocks[std::stoi((*found)[1])] = out.substr(at, end - at);
+  }
+  if (first == std::string::npos) return out;
+  std::string ordered = out.substr(0, first);
+  for (const auto& [number, block] : blocks) ordered += block;
+  return ordered + out.substr(end);
+}
+
 std::string mask_library_errors(const std::string& err) {
   static const std::regex library_lines(
       "^(?:WARNING: [^\n]*|\\[(?!Functions\\.cpp:)[^\\]\n]+:[0-9]+\\] ERROR: [^\n]*)\n",

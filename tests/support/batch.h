@@ -39,6 +39,11 @@ std::string hard_model();
 /// (its reading report, its log): those lines are the library's own.
 std::string mask_console(const std::string& out);
 
+/// `out` with its batch's blocks (each from its "MODELO i" header to the next
+/// header or the prompt after the batch) in the order of their numbers: a
+/// batch of several models at once prints each block when its model ends.
+std::string blocks_in_entry_order(const std::string& out);
+
 /// Standard error without the SCIP library's own lines (its warnings, and
 /// the error trace that comes before the runner's "[Functions.cpp:<line>]"
 /// report).

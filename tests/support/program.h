@@ -68,5 +68,6 @@ std::string folder_as_file_reason();
 /// The exact banner the shell prints at start and for `about`.
 extern const std::string kBanner;
 inline const std::string kPrompt = "Vardelmo> ";
+inline const std::string kAskJobs = "Digite o número de modelos resolvidos ao mesmo tempo> ";
 
 }  // namespace vardelmo::test

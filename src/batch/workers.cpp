@@ -1,0 +1,124 @@
+#include "batch/workers.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "base/console.h"
+#include "base/platform.h"
+#include "base/shell_settings.h"
+#include "solvers/outcome.h"
+#include "solvers/runners.h"
+
+namespace vardelmo {
+namespace {
+
+// No command script a user feeds the shell starts with this line.
+constexpr std::string_view kTaskMagic = "\x7fVARDELMO WORKER 1\n";
+
+// Each field is its length, a line feed, its bytes and a line feed: a model
+// path may hold any byte but NUL, line feeds included.
+void put_field(std::string& text, std::string_view field) {
+  text += std::to_string(field.size());
+  text += '\n';
+  text += field;
+  text += '\n';
+}
+
+bool take_field(std::string_view& text, std::string& field) {
+  const std::size_t end = text.find('\n');
+  if (end == 0 || end == std::string_view::npos || end > 9) return false;
+  std::size_t size = 0;
+  for (char digit : text.substr(0, end)) {
+    if (digit < '0' || digit > '9') return false;
+    size = size * 10 + static_cast<std::size_t>(digit - '0');
+  }
+  text.remove_prefix(end + 1);
+  if (text.size() < size + 1 || text[size] != '\n') return false;
+  field.assign(text.substr(0, size));
+  text.remove_prefix(size + 1);
+  return true;
+}
+
+bool decode_worker_task(std::string_view text, WorkerTask& task) {
+  text.remove_prefix(kTaskMagic.size());
+  std::string limit;
+  if (!take_field(text, task.solver) || !take_field(text, limit) ||
+      !take_field(text, task.verbose) || !take_field(text, task.model_path) ||
+      !take_field(text, task.result_path) || !text.empty())
+    return false;
+  // Written by "%.17g" under the process's classic numeric locale.
+  char* end = nullptr;
+  task.time_limit = std::strtod(limit.c_str(), &end);
+  return !limit.empty() && *end == '\0';
+}
+
+std::optional<std::string> read_bytes(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    bytes.append(buffer, got);
+  const bool read = !std::ferror(file);
+  std::fclose(file);
+  if (!read) return std::nullopt;
+  return bytes;
+}
+
+// Beside the final name, then moved there: the shell never reads half a row.
+void write_result(const std::string& path, std::string_view bytes) {
+  const std::string partial = path + ".part";
+  std::FILE* file = std::fopen(partial.c_str(), "wb");
+  if (file == nullptr) return;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if ((std::fclose(file) != 0 || !written) || !platform::replace_file(partial, path))
+    std::remove(partial.c_str());
+}
+
+}  // namespace
+
+std::string encode_worker_task(const WorkerTask& task) {
+  std::string text(kTaskMagic);
+  char limit[64];
+  std::snprintf(limit, sizeof limit, "%.17g", task.time_limit);
+  put_field(text, task.solver);
+  put_field(text, limit);
+  put_field(text, task.verbose);
+  put_field(text, task.model_path);
+  put_field(text, task.result_path);
+  return text;
+}
+
+WorkerResult read_worker_result(const std::string& result_path) {
+  const std::optional<std::string> bytes = read_bytes(result_path);
+  if (!bytes || bytes->empty()) return std::nullopt;
+  if ((*bytes)[0] == 'R') return std::optional<std::string>(bytes->substr(1));
+  if (*bytes == "N") return std::optional<std::string>();
+  return std::nullopt;
+}
+
+bool serve_as_worker() {
+  const std::optional<std::string> request = platform::standard_input_request(kTaskMagic);
+  if (!request) return false;
+  platform::end_crashes_quietly();
+  WorkerTask task;
+  if (!decode_worker_task(*request, task)) {
+    print_error("Tarefa de processo de trabalho inválida; nenhum modelo foi resolvido.\n");
+    return true;
+  }
+  shell_settings.solver = task.solver;
+  shell_settings.time_limit = task.time_limit;
+  shell_settings.verbose = task.verbose;
+  // Whatever was printed before a crash reaches the shell.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  const SolverRunner& runner = find_runner(task.solver);
+  std::string result = "N";
+  if (runner.library_fits() && runner.prepare() && runner.run(task.model_path) &&
+      !result_rows.empty())
+    result = "R" + std::string(result_rows[result_rows.size() - 1]);
+  write_result(task.result_path, result);
+  return true;
+}
+
+}  // namespace vardelmo
