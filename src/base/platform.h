@@ -138,6 +138,25 @@ class WorkerInterrupts {
   WorkerInterrupts& operator=(const WorkerInterrupts&) = delete;
 };
 
+/// While it lives, Ctrl+C does not end this process but is noted here.
+class InterruptFlag {
+ public:
+  InterruptFlag();
+  ~InterruptFlag();
+  InterruptFlag(const InterruptFlag&) = delete;
+  InterruptFlag& operator=(const InterruptFlag&) = delete;
+  /// True once Ctrl+C came.
+  [[nodiscard]] bool raised() const;
+};
+
+/// The path of this program's file, for starting it elsewhere; empty when
+/// it has none any more (replaced while running).
+[[nodiscard]] std::string program_path();
+
+/// True when standard output goes to a terminal, where a line can be
+/// redrawn in place.
+[[nodiscard]] bool output_is_terminal();
+
 /// For a worker: a crash ends it without a dialog box or a debugger waiting
 /// for someone, so that the batch learns of it at once.
 void end_crashes_quietly();
