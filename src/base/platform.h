@@ -161,4 +161,22 @@ class InterruptFlag {
 /// for someone, so that the batch learns of it at once.
 void end_crashes_quietly();
 
+/// What a command left when it ended.
+struct CommandOutcome {
+  /// False when it could not be started; `errors` then holds the system's
+  /// words for why.
+  bool started = false;
+  /// Its exit code; -1 when a signal ended it.
+  int exit_code = -1;
+  std::string output;
+  std::string errors;
+};
+
+/// Runs `command` (its first word looked up on the search path, no shell)
+/// with an empty standard input, and waits for it. Its own process group
+/// keeps Ctrl+C at the console away from it: a submission is never cut
+/// half-way. Where the program runs no other programs (Windows), nothing
+/// starts.
+CommandOutcome run_command(const std::vector<std::string>& command);
+
 }  // namespace vardelmo::platform
