@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -90,7 +91,7 @@ class ClusterBatch {
       return false;
     }
     if (!folder_.write_task(tasks_.size(), *absolute, reason)) return false;
-    tasks_.push_back({entry, model_path});
+    tasks_.push_back({entry, model_path, false, std::nullopt});
     return true;
   }
 
@@ -176,7 +177,13 @@ class ClusterBatch {
         each.running_since
             ? std::chrono::duration<double>(Clock::now() - *each.running_since).count()
             : 0;
-    const bool had_result = std::filesystem::exists(
+    // A task that Slurm ended (cancelled, out of time or memory, its node
+    // lost) failed, whatever its solver managed to write as the end came.
+    const bool ended_by_slurm = state && state->end != cluster::TaskEnd::completed &&
+                                state->end != cluster::TaskEnd::failed &&
+                                state->end != cluster::TaskEnd::unknown;
+    if (ended_by_slurm) std::remove(folder_.file(task, ".res").c_str());
+    const bool had_result = !ended_by_slurm && std::filesystem::exists(
         std::filesystem::path(folder_.file(task, ".res")));
     const std::optional<std::string> row =
         folder_.report(task, each.entry, each.model_path, interrupted, seconds);
