@@ -120,8 +120,7 @@ class ClusterBatch {
   }
 
   /// Follows the array until every task has ended or Ctrl+C came.
-  void follow() {
-    platform::InterruptFlag interrupt;
+  void follow(const platform::InterruptFlag& interrupt) {
     ProgressLine progress;
     bool told_unreachable = false;
     for (std::size_t left = tasks_.size(); left > 0;) {
@@ -226,6 +225,9 @@ void solve_on_cluster(const FileNameList& models, const std::string& output_fold
       return;
     }
   }
+  // From the submission on, Ctrl+C cancels the array instead of leaving it
+  // to run with no one to collect it.
+  platform::InterruptFlag interrupt;
   if (!batch.empty() && !batch.submit(jobs, why)) {
     print_error("Não foi possível enviar os modelos ao Slurm: " + why + "\n");
     return;
@@ -237,7 +239,7 @@ void solve_on_cluster(const FileNameList& models, const std::string& output_fold
     finished(entry, std::nullopt);
   }
   flush_output();
-  if (!batch.empty()) batch.follow();
+  if (!batch.empty()) batch.follow(interrupt);
 }
 
 }  // namespace vardelmo
