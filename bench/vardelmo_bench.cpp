@@ -22,6 +22,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -98,6 +99,13 @@ Measure run(const Command& command, const fs::path& scratch) {
   return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss};
 }
 
+std::string first_line_with(const fs::path& file, const std::string& key) {
+  std::istringstream lines(read_text(file));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(key, 0) == 0) return line.substr(line.find(':') + 1);
+  return "";
+}
+
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t n = values.size();
@@ -161,16 +169,21 @@ bool batch(int rounds) {
   return ratio <= 1.03;
 }
 
-bool per_model_and_memory(int rounds, int count) {
-  Scratch scratch;
-  const fs::path models = scratch.path() / "models";
+fs::path tiny_models(const fs::path& scratch, int count) {
+  const fs::path models = scratch / "models";
   fs::create_directories(models);
   char name[32];
   for (int i = 0; i < count; ++i) {
-    std::snprintf(name, sizeof name, "m%04d.lp", i);
+    std::snprintf(name, sizeof name, "m%05d.lp", i);
     write_text(models / name,
                "Minimize\n obj: x\nSubject To\n c: x >= " + std::to_string(i) + "\nEnd\n");
   }
+  return models;
+}
+
+bool per_model_and_memory(int rounds, int count) {
+  Scratch scratch;
+  const fs::path models = tiny_models(scratch.path(), count);
   const Pair runs = opt_against_minimal(models, scratch.path(), rounds);
   const double base = median(seconds_of(runs.first));
   const double ours = median(seconds_of(runs.second));
@@ -188,6 +201,122 @@ bool per_model_and_memory(int rounds, int count) {
   std::printf("  vardelmo opt          %8.2f MiB\n", our_peak / 1024.0);
   std::printf("  ratio %.3f (target <= 1.2): %s\n", memory_ratio, verdict(memory_ratio <= 1.2));
   return per_model_ms <= 1.0 && memory_ratio <= 1.2;
+}
+
+// Four copies of each classic model under other names: 24 models that keep
+// SCIP busy for seconds, not milliseconds.
+fs::path classic_copies(const fs::path& scratch) {
+  const fs::path models = scratch / "classic";
+  fs::create_directories(models);
+  for (const auto& entry : fs::directory_iterator(VARDELMO_MIPLIB))
+    for (int copy = 0; copy < 4; ++copy)
+      fs::copy_file(entry.path(), models / ("c" + std::to_string(copy) + "-" +
+                                            entry.path().filename().string()));
+  return models;
+}
+
+Command opt_command(const std::string& settings, const fs::path& models, const fs::path& scratch) {
+  fs::create_directories(scratch / "out");
+  return {{VARDELMO_BINARY},
+          settings + "opt\n" + models.string() + "\n" + (scratch / "out").string() + "\nexit\n",
+          scratch};
+}
+
+bool parallel(int rounds) {
+  Scratch scratch;
+  const fs::path models = classic_copies(scratch.path());
+  const Command one = opt_command("", models, scratch.path());
+  const Command two = opt_command("jobs\n2\n", models, scratch.path());
+  const Pair runs = alternate([&] { return run(one, scratch.path()); },
+                              [&] { return run(two, scratch.path()); }, rounds);
+  const double base = median(seconds_of(runs.first));
+  const double ours = median(seconds_of(runs.second));
+  const double ratio = ours / base;
+  std::printf("Several at once: opt over 4 copies of each classic model (24), median of %d "
+              "rounds\n", rounds);
+  std::printf("  jobs 1  %8.3f s\n", base);
+  std::printf("  jobs 2  %8.3f s\n", ours);
+  std::printf("  ratio %.3f (target <= 0.6): %s\n", ratio, verdict(ratio <= 0.6));
+  return ratio <= 0.6;
+}
+
+// The shell process's own peak (VmHWM), read while it waits at the prompt
+// after the batch: the rusage of wait4 would include its workers'.
+long shell_peak_kib(const std::string& settings, const fs::path& models, int count,
+                    const fs::path& scratch) {
+  const fs::path out = scratch / "out";
+  fs::remove_all(out);
+  fs::create_directories(out);
+  const std::string input = settings + "opt\n" + models.string() + "\n" + out.string() + "\n";
+  int to_shell[2];
+  if (::pipe(to_shell) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null < 0 || ::chdir(scratch.c_str()) != 0) ::_exit(126);
+    ::dup2(to_shell[0], STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    ::close(to_shell[1]);
+    ::execl(VARDELMO_BINARY, VARDELMO_BINARY, static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(to_shell[0]);
+  if (::write(to_shell[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+    throw std::runtime_error("cannot talk to the shell");
+  // Done when the results file holds every row.
+  const fs::path results = out / "sol_stat.csv";
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!fs::exists(results)) continue;
+    const std::string text = read_text(results);
+    if (std::count(text.begin(), text.end(), '\n') == count + 1) break;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const long peak =
+      std::atol(first_line_with("/proc/" + std::to_string(pid) + "/status", "VmHWM").c_str());
+  const std::string bye = "exit\n";
+  if (::write(to_shell[1], bye.data(), bye.size()) < 0) throw std::runtime_error("no exit");
+  ::close(to_shell[1]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return peak;
+}
+
+bool parallel_memory(int rounds, int count) {
+  Scratch scratch;
+  const fs::path models = tiny_models(scratch.path(), count);
+  long one = 0, four = 0;
+  for (int i = 0; i < rounds; ++i) {
+    one = std::max(one, shell_peak_kib("", models, count, scratch.path()));
+    four = std::max(four, shell_peak_kib("jobs\n4\n", models, count, scratch.path()));
+  }
+  const double ratio = static_cast<double>(four) / one;
+  std::printf("Several at once, memory: peak resident memory of the shell process over %d "
+              "one-variable models, highest of %d rounds\n", count, rounds);
+  std::printf("  jobs 1  %8.2f MiB\n", one / 1024.0);
+  std::printf("  jobs 4  %8.2f MiB\n", four / 1024.0);
+  std::printf("  ratio %.3f (target <= 1.2): %s\n", ratio, verdict(ratio <= 1.2));
+  return ratio <= 1.2;
+}
+
+// What Slurm adds per model, from submission to result, on the one-node
+// cluster of scripts/slurm-cluster (SLURM_CONF set), against jobs 2 alone.
+bool cluster(int rounds) {
+  Scratch scratch;
+  const fs::path models = classic_copies(scratch.path());
+  const Command local = opt_command("jobs\n2\n", models, scratch.path());
+  const Command slurm = opt_command("cluster\ns\njobs\n2\n", models, scratch.path());
+  const Pair runs = alternate([&] { return run(local, scratch.path()); },
+                              [&] { return run(slurm, scratch.path()); }, rounds);
+  const double base = median(seconds_of(runs.first));
+  const double ours = median(seconds_of(runs.second));
+  std::printf("Slurm: opt over the 24 classic copies, jobs 2, median of %d rounds\n", rounds);
+  std::printf("  worker processes   %8.3f s\n", base);
+  std::printf("  one-node Slurm     %8.3f s\n", ours);
+  std::printf("  %.3f s per model more (recorded, no target)\n", (ours - base) / 24);
+  return true;
 }
 
 // GLPK's examples, each split into model and data file at its data section
@@ -287,13 +416,6 @@ bool conversion(int rounds) {
   return ratio <= 1.05;
 }
 
-std::string first_line_with(const fs::path& file, const std::string& key) {
-  std::istringstream lines(read_text(file));
-  for (std::string line; std::getline(lines, line);)
-    if (line.rfind(key, 0) == 0) return line.substr(line.find(':') + 1);
-  return "";
-}
-
 void print_machine() {
   std::string cpu = first_line_with("/proc/cpuinfo", "model name");
   cpu.erase(0, cpu.find_first_not_of(' '));
@@ -310,8 +432,9 @@ int main(int argc, char** argv) {
   const std::string which = argc > 1 ? argv[1] : "all";
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
   if (rounds < 1 || (which != "all" && which != "batch" && which != "models" &&
-                     which != "conversion")) {
-    std::fprintf(stderr, "usage: %s [all|batch|models|conversion] [ROUNDS]\n", argv[0]);
+                     which != "conversion" && which != "parallel" && which != "cluster")) {
+    std::fprintf(stderr, "usage: %s [all|batch|models|conversion|parallel|cluster] [ROUNDS]\n",
+                 argv[0]);
     return 2;
   }
   try {
@@ -320,6 +443,12 @@ int main(int argc, char** argv) {
     if (which == "all" || which == "batch") met = batch(rounds) && met;
     if (which == "all" || which == "models") met = per_model_and_memory(rounds, 2000) && met;
     if (which == "all" || which == "conversion") met = conversion(rounds) && met;
+    if (which == "all" || which == "parallel") {
+      met = parallel(rounds) && met;
+      met = parallel_memory(rounds, 2000) && met;
+    }
+    // Only on request: it needs the Slurm test cluster.
+    if (which == "cluster") met = cluster(rounds) && met;
     return met ? 0 : 1;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vardelmo_bench: %s\n", error.what());

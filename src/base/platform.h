@@ -138,8 +138,45 @@ class WorkerInterrupts {
   WorkerInterrupts& operator=(const WorkerInterrupts&) = delete;
 };
 
+/// While it lives, Ctrl+C does not end this process but is noted here.
+class InterruptFlag {
+ public:
+  InterruptFlag();
+  ~InterruptFlag();
+  InterruptFlag(const InterruptFlag&) = delete;
+  InterruptFlag& operator=(const InterruptFlag&) = delete;
+  /// True once Ctrl+C came.
+  [[nodiscard]] bool raised() const;
+};
+
+/// The path of this program's file, for starting it elsewhere; empty when
+/// it has none any more (replaced while running).
+[[nodiscard]] std::string program_path();
+
+/// True when standard output goes to a terminal, where a line can be
+/// redrawn in place.
+[[nodiscard]] bool output_is_terminal();
+
 /// For a worker: a crash ends it without a dialog box or a debugger waiting
 /// for someone, so that the batch learns of it at once.
 void end_crashes_quietly();
+
+/// What a command left when it ended.
+struct CommandOutcome {
+  /// False when it could not be started; `errors` then holds the system's
+  /// words for why.
+  bool started = false;
+  /// Its exit code; -1 when a signal ended it.
+  int exit_code = -1;
+  std::string output;
+  std::string errors;
+};
+
+/// Runs `command` (its first word looked up on the search path, no shell)
+/// with an empty standard input, and waits for it. Its own process group
+/// keeps Ctrl+C at the console away from it: a submission is never cut
+/// half-way. Where the program runs no other programs (Windows), nothing
+/// starts.
+CommandOutcome run_command(const std::vector<std::string>& command);
 
 }  // namespace vardelmo::platform

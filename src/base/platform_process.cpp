@@ -10,7 +10,10 @@
 #include "base/platform.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+
+#include <cstdio>
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -192,6 +195,32 @@ WorkerInterrupts::WorkerInterrupts(std::size_t) { SetConsoleCtrlHandler(keep_she
 
 WorkerInterrupts::~WorkerInterrupts() { SetConsoleCtrlHandler(keep_shell_on_ctrl_c, FALSE); }
 
+namespace {
+volatile LONG interrupt_raised = 0;
+BOOL WINAPI note_ctrl_c(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  interrupt_raised = 1;
+  return TRUE;
+}
+}  // namespace
+
+InterruptFlag::InterruptFlag() {
+  interrupt_raised = 0;
+  SetConsoleCtrlHandler(note_ctrl_c, TRUE);
+}
+
+InterruptFlag::~InterruptFlag() { SetConsoleCtrlHandler(note_ctrl_c, FALSE); }
+
+bool InterruptFlag::raised() const { return interrupt_raised != 0; }
+
+std::string program_path() {
+  std::error_code error;
+  std::string path = narrow_name(own_program(), error);
+  return error ? std::string() : path;
+}
+
+bool output_is_terminal() { return _isatty(_fileno(stdout)) != 0; }
+
 void end_crashes_quietly() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
 }
@@ -366,6 +395,33 @@ WorkerInterrupts::~WorkerInterrupts() {
   delete[] forwarded;
   forwarded = nullptr;
 }
+
+namespace {
+volatile std::sig_atomic_t interrupt_raised = 0;
+struct sigaction noted_interrupt_action {};
+void note_interrupt(int) { interrupt_raised = 1; }
+}  // namespace
+
+InterruptFlag::InterruptFlag() {
+  interrupt_raised = 0;
+  struct sigaction action {};
+  action.sa_handler = note_interrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &action, &noted_interrupt_action);
+}
+
+InterruptFlag::~InterruptFlag() { sigaction(SIGINT, &noted_interrupt_action, nullptr); }
+
+bool InterruptFlag::raised() const { return interrupt_raised != 0; }
+
+std::string program_path() {
+  // Another machine has no use for the link; a replaced file has no path.
+  const std::string program = own_program();
+  return program == "/proc/self/exe" ? std::string() : program;
+}
+
+bool output_is_terminal() { return ::isatty(STDOUT_FILENO) != 0; }
 
 void end_crashes_quietly() {}
 

@@ -17,6 +17,8 @@ struct ShellSettings {
   /// How many models a batch solves at once; 1 solves them in the shell's
   /// own process, more in as many worker processes.
   std::size_t jobs = 1;
+  /// "s" or "n"; "s" sends a batch's models to a Slurm cluster.
+  std::string cluster = "n";
 };
 
 /// The process-wide instance.

@@ -9,6 +9,7 @@
 #include "base/console.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
+#include "batch/cluster_batch.h"
 #include "batch/parallel_batch.h"
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
@@ -20,6 +21,8 @@ FileNameList model_files;
 void optimize_lp_folder() {
   const SolverRunner& runner = find_runner(shell_settings.solver);
   if (!runner.library_fits()) return;
+  const bool on_cluster = shell_settings.cluster == "s";
+  if (on_cluster && !slurm_ready()) return;
   const std::optional<std::string> model_folder = ask_for_folder(
       "Digite o caminho da pasta de arquivos .lp> ", "Pasta de .lps inexistente ou inválida...\n");
   if (!model_folder) return;
@@ -60,7 +63,9 @@ void optimize_lp_folder() {
         row ? std::optional<std::string>(result_rows[result_rows.size() - 1]) : std::nullopt;
     finished(entry, made ? std::optional<std::string_view>(*made) : std::nullopt);
   };
-  if (shell_settings.jobs > 1) {
+  if (on_cluster) {
+    solve_on_cluster(model_files, *output_folder, shell_settings.jobs, finished);
+  } else if (shell_settings.jobs > 1) {
     solve_in_workers(model_files, shell_settings.jobs, solve_here, finished);
   } else {
     for (std::size_t i = 0; i < model_files.size(); ++i) solve_here(i);

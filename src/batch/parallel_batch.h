@@ -5,12 +5,10 @@
 #include <string_view>
 
 #include "base/files.h"
+#include "batch/worker_files.h"
 #include "solvers/runners.h"
 
 namespace vardelmo {
-
-/// Prints the line that opens entry `entry`'s console block.
-void print_model_header(std::size_t entry);
 
 /// Called as each entry of a batch ends, in the order they end: its row
 /// (without the SOLVER field), or none.

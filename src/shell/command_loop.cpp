@@ -33,6 +33,7 @@ const Command kCommands[] = {
      "adicionar um tempo máximo (em segundos) para a execução dos modelos"},
     {"verbose", set_verbose, false, "imprime log da otimização (s/n)"},
     {"jobs", set_jobs, false, "número de modelos resolvidos ao mesmo tempo (padrão 1)"},
+    {"cluster", set_cluster, false, "enviar os modelos a um cluster Slurm (s/n, padrão n)"},
     {"mod_lp", convert_mod_folder, false,
      "converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
      "o programa só funciona se o executável estiver na mesma pasta dos modelos."},
@@ -72,6 +73,7 @@ void print_help() {
 void command_loop() {
   shell_settings.time_limit = 0;
   shell_settings.jobs = 1;
+  shell_settings.cluster = "n";
   print_banner();
   std::string line;
   for (;;) {

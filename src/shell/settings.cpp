@@ -22,13 +22,24 @@ void set_time_limit() {
     print("Valor inválido, o tempo máximo não foi alterado.\n");
 }
 
-void set_verbose() {
+namespace {
+
+// An "s" or "n" answer, byte for byte; anything else leaves `setting` alone.
+void ask_yes_or_no(const char* prompt, std::string& setting) {
   std::string line;
-  if (!ask("Imprimir log do solver? (s/n)> ", line)) return;
+  if (!ask(prompt, line)) return;
   if (line == "s" || line == "n")
-    shell_settings.verbose = line;
+    setting = line;
   else
     print("Opção inexistente, favor selecionar uma opção válida.\n");
+}
+
+}  // namespace
+
+void set_verbose() { ask_yes_or_no("Imprimir log do solver? (s/n)> ", shell_settings.verbose); }
+
+void set_cluster() {
+  ask_yes_or_no("Enviar os modelos a um cluster Slurm? (s/n)> ", shell_settings.cluster);
 }
 
 std::optional<std::size_t> parse_jobs(const std::string& line) {

@@ -17,6 +17,7 @@ namespace vardelmo {
 
 void set_time_limit();  // command `time_limit`
 void set_jobs();        // command `jobs`
+void set_cluster();     // command `cluster`
 void set_verbose();     // command `verbose`
 
 }  // namespace vardelmo

@@ -15,6 +15,7 @@ const std::string kHelp =
     " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n"
     " verbose        imprime log da otimização (s/n)\n"
     " jobs           número de modelos resolvidos ao mesmo tempo (padrão 1)\n"
+    " cluster        enviar os modelos a um cluster Slurm (s/n, padrão n)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
@@ -98,12 +99,18 @@ TEST(Settings, TimeLimitIsSilentOnSuccessAndSaysSoOnARejectedLine) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(Settings, VerboseTakesExactlySOrN) {
-  ProcessResult r = run_vardelmo("verbose\ns\nverbose\nn\nverbose\nS\nverbose\nn \nverbose\nsim\nexit\n");
-  std::string expected = kBanner + kPrompt + kAskVerbose + kPrompt + kAskVerbose + kPrompt;
-  for (int i = 0; i < 3; ++i) expected += kAskVerbose + kBadVerbose + kPrompt;
-  EXPECT_EQ(r.out, expected + kBye);
-  EXPECT_EQ(r.err, "");
+TEST(Settings, VerboseAndClusterTakeExactlySOrN) {
+  for (const auto& [command, ask] :
+       {std::pair{"verbose", kAskVerbose},
+        std::pair{"cluster", std::string("Enviar os modelos a um cluster Slurm? (s/n)> ")}}) {
+    const std::string c = command;
+    ProcessResult r =
+        run_vardelmo(c + "\ns\n" + c + "\nn\n" + c + "\nS\n" + c + "\nn \n" + c + "\nsim\nexit\n");
+    std::string expected = kBanner + kPrompt + ask + kPrompt + ask + kPrompt;
+    for (int i = 0; i < 3; ++i) expected += ask + kBadVerbose + kPrompt;
+    EXPECT_EQ(r.out, expected + kBye) << c;
+    EXPECT_EQ(r.err, "") << c;
+  }
 }
 
 // Whether a number took is seen in a batch (tests/batch/opt_test.cpp).

@@ -1,0 +1,146 @@
+// `opt` sent to the one-node Slurm cluster: the blocks and rows of one model
+// at a time, a task that Slurm ends costing only its model, and Ctrl+C
+// cancelling the rest of the array.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "batch.h"
+#include "child.h"
+
+namespace vardelmo::test {
+namespace {
+
+const std::string kToCluster = "cluster\ns\n";
+const std::string kAskCluster = "Enviar os modelos a um cluster Slurm? (s/n)> ";
+
+std::string opt_session(const fs::path& models, const fs::path& output,
+                        const std::string& before) {
+  return before + "opt\n" + models.string() + "\n" + output.string() + "\nexit\n";
+}
+
+/// What a shell command printed.
+std::string output_of(const std::string& command) {
+  std::string text;
+  if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[256];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      text.append(buffer, got);
+    ::pclose(pipe);
+  }
+  return text;
+}
+
+/// The running tasks of this user's vardelmo arrays, as JOB_TASK lines;
+/// waits up to a minute for `count` of them.
+std::string running_tasks(std::size_t count) {
+  std::string tasks;
+  for (int tries = 0; tries < 600; ++tries) {
+    tasks = output_of("squeue -h -r -t R -n vardelmo -o %i");
+    if (static_cast<std::size_t>(std::count(tasks.begin(), tasks.end(), '\n')) >= count) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return tasks;
+}
+
+class ClusterOpt : public ::testing::Test {
+ protected:
+  TempFolder work, models, output;
+  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
+};
+
+TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
+  for (const char* name : {"decimals.lp", "infeasible.lp", "broken.lp"})
+    copy_model(name, models.path());
+  copy_model("unbounded.lp", models.path(), "a;b.lp");
+  write_file(models.path() / "notes.txt", "not a model\n");
+  ProcessResult one = run_vardelmo(opt_session(models.path(), output.path(), ""), work.path());
+  const std::string rows = mask_times(csv());
+  ProcessResult sent = run_vardelmo(
+      opt_session(models.path(), output.path(), kToCluster + "jobs\n2\nverbose\ns\n"), work.path());
+  ProcessResult verbose_one =
+      run_vardelmo(opt_session(models.path(), output.path(), "verbose\ns\n"), work.path());
+  EXPECT_EQ(blocks_in_entry_order(mask_console(sent.out)),
+            kBanner + kPrompt + kAskCluster + kPrompt + kAskJobs +
+                mask_console(verbose_one.out).substr(kBanner.size()));
+  EXPECT_EQ(mask_library_errors(sent.err), mask_library_errors(one.err));
+  EXPECT_EQ(mask_times(csv()), rows);
+  // No task file is left in the output folder.
+  EXPECT_EQ(listing_order(output.path()), std::vector<std::string>{"sol_stat.csv"});
+
+  // Where Slurm's commands are missing, nothing is asked or run.
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", work.path().c_str(), 1);
+  ProcessResult refused = run_vardelmo(kToCluster + "opt\nexit\n", work.path());
+  ::setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(refused.out, kBanner + kPrompt + kAskCluster + kPrompt + kPrompt + kBye);
+  EXPECT_TRUE(std::regex_match(
+      refused.err, std::regex("O Slurm não está disponível: [^\n]+; nenhum modelo foi enviado[.]\n")))
+      << refused.err;
+}
+
+// A task that Slurm ends (here, scancel of its task) costs only its model;
+// Ctrl+C cancels the array, the models not done get the rows of stopped
+// solves, and the shell goes on.
+TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
+  write_file(models.path() / "hard.lp", hard_model());
+  copy_model("decimals.lp", models.path());
+  std::vector<std::string> names = listing_order(models.path());
+  {
+    Child child(work.path());
+    child.send(kToCluster + "jobs\n2\nopt\n" + models.path().string() + "\n" +
+               output.path().string() + "\nhelp\n");
+    ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n"));
+    const std::string task = running_tasks(1);
+    ASSERT_EQ(std::count(task.begin(), task.end(), '\n'), 1) << task;
+    EXPECT_EQ(task.substr(task.find('_') + 1), std::to_string(names[0] == "hard.lp" ? 0 : 1) + "\n");
+    output_of("scancel " + task);
+    ASSERT_TRUE(child.wait_for_output("finalizar Vardelmo\n\n" + kPrompt));
+    child.send("exit\n");
+    ChildResult r = child.finish();
+    EXPECT_NE(mask_console(r.out).find("NOME: hard.lp\nTEMPO: T\nSTATUS: ERRO NO SOLVER\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.err.find("O Slurm encerrou a tarefa do modelo " + (models / "hard.lp") +
+                         ": CANCELLED\n"),
+              std::string::npos)
+        << r.err;
+    std::vector<std::string> rows;
+    for (const std::string& name : names)
+      rows.push_back(name == "hard.lp" ? "SCIP;hard.lp;T;ERRO NO SOLVER;;"
+                                       : "SCIP;decimals.lp;T;SOL OTIMA;31,337500;");
+    EXPECT_EQ(mask_times(csv()), results_file(rows));
+    EXPECT_EQ(r.status, 0);
+  }
+
+  // One at a time: one hard model runs, the other waits, when Ctrl+C comes.
+  write_file(models.path() / "hard2.lp", hard_model());
+  fs::remove(models.path() / "decimals.lp");
+  names = listing_order(models.path());
+  Child child(work.path());
+  child.send(kToCluster + "opt\n" + models.path().string() + "\n" + output.path().string() +
+             "\nhelp\n");
+  running_tasks(1);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  child.interrupt();
+  ASSERT_TRUE(child.wait_for_output("finalizar Vardelmo\n\n" + kPrompt));
+  EXPECT_EQ(output_of("squeue -h -n vardelmo -t PD,R -o %i"), "");
+  child.send("exit\n");
+  ChildResult r = child.finish();
+  EXPECT_EQ(r.signal, 0);
+  std::string rows = kResultsHeader;
+  for (const std::string& name : names)
+    rows += "SCIP;" + name + ";T;PROCESSO INTERROMPIDO - USUARIO;[^;\n]*;\n";
+  const std::string file = mask_times(csv());
+  EXPECT_TRUE(std::regex_match(file, std::regex(rows))) << file;
+}
+
+}  // namespace
+}  // namespace vardelmo::test
