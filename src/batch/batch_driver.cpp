@@ -9,6 +9,7 @@
 #include "base/platform.h"
 #include "base/shell_settings.h"
 #include "solvers/outcome.h"
+#include "solvers/results_file.h"
 #include "solvers/runners.h"
 
 namespace vardelmo {
@@ -38,14 +39,17 @@ void optimize_lp_folder() {
                      "Pasta de output inexistente ou inválida...\n");
   if (!output_folder || !runner.prepare()) return;
 
+  ResultsFile results(*output_folder, model_files.size());
   for (std::size_t i = 0; i < model_files.size(); ++i) {
     print("----------------------------------------------------------------------\nMODELO " +
           std::to_string(i) + " \n");
     // Which model is running shows at once, also where the output is a pipe.
     flush_output();
-    if (runner.run(std::string(model_files[i]))) write_results_file(*output_folder);
+    std::optional<std::string_view> row;
+    if (runner.run(std::string(model_files[i])) && !result_rows.empty()) row = result_rows[0];
+    results.finish(i, row);
+    result_rows.clear();
   }
-  result_rows.clear();
 }
 
 }  // namespace vardelmo
