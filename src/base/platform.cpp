@@ -10,6 +10,7 @@
 #include <locale.h>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 extern char** environ;
+#include <sys/stat.h>
 #endif
 
 namespace vardelmo::platform {
@@ -95,6 +97,27 @@ bool replace_file(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 #else
   return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+std::optional<FileStamp> file_stamp(std::FILE* file) {
+#ifdef _WIN32
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (handle == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(handle, &info))
+    return std::nullopt;
+  auto join = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+  return FileStamp{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                   join(info.nFileSizeHigh, info.nFileSizeLow),
+                   join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+#else
+  struct stat status;
+  if (fstat(fileno(file), &status) != 0) return std::nullopt;
+  return FileStamp{static_cast<std::uint64_t>(status.st_dev),
+                   static_cast<std::uint64_t>(status.st_ino),
+                   static_cast<std::uint64_t>(status.st_size),
+                   static_cast<std::uint64_t>(status.st_mtim.tv_sec) * 1000000000u +
+                       static_cast<std::uint64_t>(status.st_mtim.tv_nsec)};
 #endif
 }
 

@@ -3,6 +3,7 @@
 // here and in platform.cpp, so the rest of the code stays portable.
 
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -17,9 +18,12 @@ namespace vardelmo::platform {
 #ifdef _WIN32
 inline constexpr char path_separator = '\\';
 inline constexpr const char* gurobi_library_file = "gurobi110.dll";
+/// What a text-mode stream writes for "\n"; files written byte by byte use it.
+inline constexpr const char* line_end = "\r\n";
 #else
 inline constexpr char path_separator = '/';
 inline constexpr const char* gurobi_library_file = "libgurobi110.so";
+inline constexpr const char* line_end = "\n";
 #endif
 
 /// Makes the process Portuguese for every locale category but numbers: the
@@ -39,6 +43,25 @@ std::string format_fixed_portuguese(double value);
 
 /// Puts `from` in the place of `to`, replacing it in one step.
 [[nodiscard]] bool replace_file(const std::string& from, const std::string& to);
+
+/// Which file an open stream is, and how it stands: another file, or the
+/// same one written by anyone since, gives another stamp (to the file
+/// system's clock resolution). Renaming the file keeps its stamp.
+struct FileStamp {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  std::uint64_t size = 0;
+  std::uint64_t modified = 0;  // in the system's own units
+  bool operator==(const FileStamp& other) const {
+    return volume == other.volume && file == other.file && size == other.size &&
+           modified == other.modified;
+  }
+  bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+
+/// The stamp of `file` as written so far (flush it first); nullopt when the
+/// system cannot tell.
+[[nodiscard]] std::optional<FileStamp> file_stamp(std::FILE* file);
 
 /// Makes a write beyond the process's file-size limit fail as a full disk
 /// does, instead of ending the process with every result not yet written.

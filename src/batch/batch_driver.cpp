@@ -12,6 +12,7 @@
 #include "batch/cluster_batch.h"
 #include "batch/parallel_batch.h"
 #include "solvers/outcome.h"
+#include "solvers/results_file.h"
 #include "solvers/runners.h"
 
 namespace vardelmo {
@@ -43,25 +44,19 @@ void optimize_lp_folder() {
                      "Pasta de output inexistente ou inválida...\n");
   if (!output_folder || !runner.prepare()) return;
 
-  // Until the results file keeps its own rows: the rows in entry order.
-  std::vector<std::optional<std::string>> rows(model_files.size());
-  const EntryFinished finished = [&](std::size_t entry, std::optional<std::string_view> row) {
-    if (!row) return;
-    rows[entry] = std::string(*row);
-    result_rows.clear();
-    for (const std::optional<std::string>& done : rows)
-      if (done) result_rows.push_back(*done);
-    write_results_file(*output_folder);
+  ResultsFile results(*output_folder, model_files.size());
+  const EntryFinished finished = [&results](std::size_t entry,
+                                            std::optional<std::string_view> row) {
+    results.finish(entry, row);
   };
   const SolveHere solve_here = [&](std::size_t entry) {
     print_model_header(entry);
     // Which model is running shows at once, also where the output is a pipe.
     flush_output();
+    std::optional<std::string_view> row;
+    if (runner.run(std::string(model_files[entry])) && !result_rows.empty()) row = result_rows[0];
+    results.finish(entry, row);
     result_rows.clear();
-    const bool row = runner.run(std::string(model_files[entry]));
-    const std::optional<std::string> made =
-        row ? std::optional<std::string>(result_rows[result_rows.size() - 1]) : std::nullopt;
-    finished(entry, made ? std::optional<std::string_view>(*made) : std::nullopt);
   };
   if (on_cluster) {
     solve_on_cluster(model_files, *output_folder, shell_settings.jobs, finished);
@@ -70,7 +65,6 @@ void optimize_lp_folder() {
   } else {
     for (std::size_t i = 0; i < model_files.size(); ++i) solve_here(i);
   }
-  result_rows.clear();
 }
 
 }  // namespace vardelmo

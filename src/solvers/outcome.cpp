@@ -4,7 +4,6 @@
 
 #include "base/console.h"
 #include "base/platform.h"
-#include "base/shell_settings.h"
 
 namespace vardelmo {
 
@@ -86,31 +85,5 @@ void OutcomeReport::objective(double value) { row_ += number_text(value) + ";"; 
 void OutcomeReport::no_objective() { row_ += ";"; }
 
 void OutcomeReport::finish() { result_rows.push_back(row_); }
-
-std::string results_file_path(const std::string& folder) {
-  return folder + platform::path_separator + "sol_stat.csv";
-}
-
-void write_results_file(std::string output_folder) {
-  const std::string target = results_file_path(output_folder);
-  // A crash or a full disk in the middle of a rewrite must not cost the rows
-  // already on disk: write beside it, then put the new file in its place.
-  const std::string temporary = target + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "w");
-  if (file == nullptr) return;
-  // Row by row through the stream's buffer, so that a batch of thousands of
-  // models never holds a second copy of all its rows.
-  auto put = [file](std::string_view text) {
-    return std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  };
-  bool written = put("SOLVER;NOME;TEMPO;STATUS;Z\n");
-  for (std::string_view row : result_rows) {
-    if (!written) break;
-    written = put(shell_settings.solver) && std::fputc(';', file) != EOF && put(row) &&
-              std::fputc('\n', file) != EOF;
-  }
-  written = (std::fclose(file) == 0) && written;
-  if (!written || !platform::replace_file(temporary, target)) std::remove(temporary.c_str());
-}
 
 }  // namespace vardelmo

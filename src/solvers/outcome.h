@@ -6,7 +6,8 @@
 
 namespace vardelmo {
 
-/// Rows of the current batch, without their SOLVER field: "NOME;TEMPO;STATUS;Z;".
+/// Rows that runs reported and no one took yet, without their SOLVER field:
+/// "NOME;TEMPO;STATUS;Z;". A batch takes each one into its ResultsFile.
 extern TextList result_rows;
 
 /// What a solver run came to, in the words of the results file.
@@ -64,13 +65,5 @@ class OutcomeReport {
  private:
   std::string row_;
 };
-
-/// The results file of `folder`: "sol_stat.csv" after the separator, which
-/// is added even when the folder text ends with one.
-[[nodiscard]] std::string results_file_path(const std::string& folder);
-
-/// Rewrites results_file_path(output_folder) with the header and every row
-/// so far. The file is replaced whole or not at all, silently.
-void write_results_file(std::string output_folder);
 
 }  // namespace vardelmo

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <utility>
+
 #include "solvers/outcome.h"
-#include "program.h"
+#include "solvers/results_file.h"
+#include "batch.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
 
@@ -88,6 +93,84 @@ TEST_F(Report, ReadErrorRowHasAnEmptyObjective) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "NOME: a.lp\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n");
   EXPECT_EQ(result_rows, (Components{"a.lp;0,000000;ERRO NA LEITURA DO MODELO;;"}));
+}
+
+class Results : public ::testing::Test {
+ protected:
+  test::TempFolder output;
+  const test::fs::path csv = output.path() / "sol_stat.csv";
+  std::string folder() const { return output.path().string(); }
+  static std::string row(char name) { return std::string(1, name) + ".lp;1,500000;SOL OTIMA;2,000000;"; }
+  /// The file as the batch should have left it, with the rows of these entries.
+  static std::string with_rows(const std::string& names) {
+    Components rows;
+    for (char name : names) rows.push_back("SCIP;" + row(name));
+    return test::results_file(rows);
+  }
+};
+
+// A second name of the file shows its content only while it is written in
+// place, not replaced.
+TEST_F(Results, RowsAreWrittenInEntryOrderInPlaceWhateverOrderEntriesFinishIn) {
+  ResultsFile in_order(folder(), 3);
+  in_order.finish(0, row('a'));
+  test::fs::create_hard_link(csv, output.path() / "link");
+  in_order.finish(1, std::nullopt);
+  in_order.finish(2, row('c'));
+  EXPECT_EQ(test::read_text_file(output.path() / "link"), with_rows("ac"));
+
+  ResultsFile any_order(folder(), 5);
+  any_order.finish(3, row('d'));
+  test::fs::remove(output.path() / "link");
+  test::fs::create_hard_link(csv, output.path() / "link");
+  const std::pair<std::size_t, const char*> steps[] = {{1, "bd"}, {4, "bde"}, {0, "abde"}, {2, "abcde"}};
+  for (const auto& [entry, expected] : steps) {
+    any_order.finish(entry, row(static_cast<char>('a' + entry)));
+    EXPECT_EQ(test::read_text_file(output.path() / "link"), with_rows(expected)) << entry;
+  }
+}
+
+TEST_F(Results, AFileChangedByAnyoneElseIsRewrittenWhole) {
+  using Change = std::pair<const char*, std::function<void()>>;
+  const Change changes[] = {
+      {"removed", [&] { test::fs::remove(csv); }},
+      {"cut short", [&] { test::write_file(csv, test::kResultsHeader); }},
+      {"replaced by one of the same size",
+       [&] {
+         test::write_file(output.path() / "other", std::string(test::read_file(csv).size(), 'x'));
+         test::fs::rename(output.path() / "other", csv);
+       }},
+      {"edited to the same size, later",
+       [&] {
+         const auto time = test::fs::last_write_time(csv);
+         test::write_file(csv, std::string(test::read_file(csv).size(), 'x'));
+         test::fs::last_write_time(csv, time + std::chrono::seconds(1));
+       }},
+  };
+  ResultsFile results(folder(), 5);
+  results.finish(0, row('a'));
+  std::string names = "a";
+  for (const auto& [what, change] : changes) {
+    change();
+    names += static_cast<char>('a' + names.size());
+    results.finish(names.size() - 1, row(names.back()));
+    EXPECT_EQ(test::read_text_file(csv), with_rows(names)) << what;
+  }
+}
+
+TEST_F(Results, NothingIsWrittenBeforeTheFirstRowWhichReplacesAStaleFile) {
+  ResultsFile without_rows(folder(), 2);
+  without_rows.finish(1, std::nullopt);
+  without_rows.finish(0, std::nullopt);
+  EXPECT_FALSE(test::fs::exists(csv));
+
+  const std::string stale = test::kResultsHeader + "GUROBI;" + row('z') + "\n";
+  test::write_file(csv, stale);
+  ResultsFile results(folder(), 2);
+  results.finish(0, std::nullopt);
+  EXPECT_EQ(test::read_file(csv), stale);
+  results.finish(1, row('b'));
+  EXPECT_EQ(test::read_text_file(csv), with_rows("b"));
 }
 
 }  // namespace

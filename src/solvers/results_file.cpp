@@ -1,0 +1,126 @@
+#include "solvers/results_file.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <system_error>
+
+#include "base/shell_settings.h"
+
+namespace vardelmo {
+namespace {
+
+constexpr std::uint32_t kPending = UINT32_MAX;
+constexpr std::uint32_t kNoRow = UINT32_MAX - 1;
+constexpr std::string_view kHeader = "SOLVER;NOME;TEMPO;STATUS;Z";
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, CloseFile>;
+
+bool put(std::FILE* file, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+}
+
+}  // namespace
+
+std::string results_file_path(const std::string& folder) {
+  return folder + platform::path_separator + "sol_stat.csv";
+}
+
+ResultsFile::ResultsFile(std::string output_folder, std::size_t entries)
+    : path_(results_file_path(output_folder)),
+      // A crash or a full disk in the middle of a rewrite must not cost the
+      // rows already on disk: it is written beside the file, then put in
+      // its place.
+      temporary_(path_ + ".tmp"),
+      solver_(shell_settings.solver),
+      slots_(entries, kPending),
+      done_bytes_(kHeader.size() + std::strlen(platform::line_end)) {
+  std::error_code error;
+  native_path_ = platform::native_path(path_, error);
+  native_temporary_ = platform::native_path(temporary_, error);
+}
+
+std::uint64_t ResultsFile::line_size(std::size_t entry) const {
+  if (slots_[entry] >= kNoRow) return 0;
+  return solver_.size() + 1 + rows_[slots_[entry]].size() + std::strlen(platform::line_end);
+}
+
+void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row) {
+  if (entry >= slots_.size() || slots_[entry] != kPending) return;
+  // Where the entry's line goes: after those of the finished entries before it.
+  std::uint64_t offset = done_bytes_;
+  for (std::size_t before = done_; before < entry; ++before) offset += line_size(before);
+  slots_[entry] = row ? static_cast<std::uint32_t>(rows_.size()) : kNoRow;
+  if (row) rows_.push_back(*row);
+  while (done_ < slots_.size() && slots_[done_] != kPending) done_bytes_ += line_size(done_++);
+  end_ = std::max(end_, entry + 1);
+  // Without a row the file's content stays the same; before the first row
+  // there is none, and a file of an earlier batch stays until then.
+  if (!row) return;
+
+  // In entry order, this line is the last one unless entries after it
+  // finished first: those few lines move down.
+  std::string lines;
+  for (std::size_t next = entry; next < end_; ++next) {
+    if (slots_[next] >= kNoRow) continue;
+    lines.append(solver_).append(";").append(rows_[slots_[next]]).append(platform::line_end);
+  }
+  if (!stamp_ || !write_in_place(offset, lines)) rewrite_whole();
+}
+
+bool ResultsFile::write_in_place(std::uint64_t offset, const std::string& lines) {
+  // A temporary file beside it is a rewrite that did not complete (ours, if
+  // taking it away failed, or another writer's): what is on disk may not be
+  // what this batch wrote, and a rewrite clears it.
+  std::error_code error;
+  if (std::filesystem::exists(std::filesystem::symlink_status(native_temporary_, error)))
+    return false;
+  File file(std::fopen(path_.c_str(), "r+b"));
+  if (!file) return false;
+  // One write for the whole update, so that no reader, and no crash of the
+  // shell, sees part of a line.
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  const std::optional<platform::FileStamp> found = platform::file_stamp(file.get());
+  if (found != stamp_ || offset > static_cast<std::uint64_t>(LONG_MAX) ||
+      std::fseek(file.get(), static_cast<long>(offset), SEEK_SET) != 0)
+    return false;
+  const std::uint64_t size_before = found->size;
+  bool written = put(file.get(), lines) && std::fflush(file.get()) == 0;
+  stamp_ = written ? platform::file_stamp(file.get()) : std::nullopt;
+  written = std::fclose(file.release()) == 0 && written;
+  if (written) return true;
+  // A full disk or the file-size limit stopped it: take back what got
+  // through, so that no line is cut.
+  stamp_.reset();
+  std::filesystem::resize_file(native_path_, size_before, error);
+  return false;
+}
+
+void ResultsFile::rewrite_whole() {
+  stamp_.reset();
+  File file(std::fopen(temporary_.c_str(), "wb"));
+  if (!file) return;
+  // Row by row through the stream's buffer: no second copy of every row.
+  bool written = put(file.get(), kHeader) && put(file.get(), platform::line_end);
+  for (std::size_t entry = 0; written && entry < end_; ++entry) {
+    if (slots_[entry] >= kNoRow) continue;
+    written = put(file.get(), solver_) && put(file.get(), ";") &&
+              put(file.get(), rows_[slots_[entry]]) && put(file.get(), platform::line_end);
+  }
+  written = written && std::fflush(file.get()) == 0;
+  // Renaming keeps the stamp.
+  const std::optional<platform::FileStamp> stamp =
+      written ? platform::file_stamp(file.get()) : std::nullopt;
+  written = std::fclose(file.release()) == 0 && written;
+  if (written && platform::replace_file(temporary_, path_))
+    stamp_ = stamp;
+  else
+    std::remove(temporary_.c_str());
+}
+
+}  // namespace vardelmo

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/platform.h"
+#include "base/text_list.h"
+
+namespace vardelmo {
+
+/// The results file of `folder`: "sol_stat.csv" after the separator, which
+/// is added even when the folder text ends with one.
+[[nodiscard]] std::string results_file_path(const std::string& folder);
+
+/// The results file of one batch over `entries` entries, brought up to date
+/// as entries finish: after each, results_file_path(output_folder) holds the
+/// header and the rows of the finished entries, in entry order.
+class ResultsFile {
+ public:
+  ResultsFile(std::string output_folder, std::size_t entries);
+  /// Entry `entry` finished with this row (without its SOLVER field, as
+  /// OutcomeReport builds it: "NOME;TEMPO;STATUS;Z;"), or with none
+  /// (std::nullopt: not a model, or no row). Entries may finish in any
+  /// order, each once. The file is updated silently (a failure to write
+  /// leaves the file as it was; the next update tries again with a full
+  /// rewrite).
+  void finish(std::size_t entry, std::optional<std::string_view> row);
+
+ private:
+  std::uint64_t line_size(std::size_t entry) const;
+  bool write_in_place(std::uint64_t offset, const std::string& lines);
+  void rewrite_whole();
+
+  std::string path_;
+  std::string temporary_;
+  std::filesystem::path native_path_;
+  std::filesystem::path native_temporary_;
+  std::string solver_;
+  // Rows in the order they came, and per entry the index of its row there
+  // (or kPending, kNoRow): a batch may have tens of thousands of entries.
+  TextList rows_;
+  std::vector<std::uint32_t> slots_;
+  // Every entry before done_ has finished; none from end_ on has.
+  std::size_t done_ = 0;
+  std::size_t end_ = 0;
+  // Bytes of the header and of the lines of the entries before done_.
+  std::uint64_t done_bytes_;
+  // The file as this batch last left it; none when it must be rewritten whole.
+  std::optional<platform::FileStamp> stamp_;
+};
+
+}  // namespace vardelmo
