@@ -28,8 +28,16 @@ void TextList::push_back(std::string_view text) {
 }
 
 void TextList::clear() {
-  // Gives the memory back too: the batch that filled the list may have been large.
-  std::vector<std::string>().swap(blocks_);
+  // Gives the memory back too, as the batch that filled the list may have
+  // been large, all but one block: a list emptied after every text would
+  // otherwise take a block from the heap and give it back each time, and
+  // the heap then gives its top pages back to the system and faults them in
+  // again.
+  if (blocks_.size() > 1) {
+    blocks_.resize(1);
+    blocks_.shrink_to_fit();
+  }
+  if (!blocks_.empty()) blocks_.front().clear();
   std::vector<Span>().swap(spans_);
 }
 
