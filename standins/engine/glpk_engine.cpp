@@ -106,8 +106,12 @@ std::string reader_complaint(const std::string& captured) {
 ReadResult read_lp_file(const std::string& path) {
   // A model named so stands for one that a solver library crashes on.
   const std::size_t name = path.find_last_of("/\\");
-  if (path.compare(name == std::string::npos ? 0 : name + 1, 13, "standin-crash") == 0)
+  if (path.compare(name == std::string::npos ? 0 : name + 1, 13, "standin-crash") == 0) {
+    // As a library's fault ends a process: no handler (a sanitizer's either)
+    // gets to report it.
+    std::signal(SIGSEGV, SIG_DFL);
     std::raise(SIGSEGV);
+  }
   ReadResult result;
   // GLPK reports a missing file like any other read error; callers need to
   // tell the two apart.
