@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 #include "base/console.h"
@@ -43,6 +44,33 @@ bool file_can_be_read(const std::string& path) {
   std::error_code error;
   const fs::path native = platform::native_path(path, error);
   return !error && !fs::is_directory(native, error);
+}
+
+namespace {
+
+struct CloseFile {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+std::optional<std::string> read_whole_file(const std::string& path, bool as_text) {
+  std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), as_text ? "r" : "rb"));
+  if (!file) return std::nullopt;
+  std::string content;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+    content.append(buffer, got);
+  if (std::ferror(file.get())) return std::nullopt;
+  return content;
+}
+
+bool write_whole_file(const std::string& path, std::string_view bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  // The close flushes, and may fail in its turn.
+  return std::fclose(file) == 0 && written;
 }
 
 std::string join_path(const std::string& folder, const std::string& name) {

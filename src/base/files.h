@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/text_list.h"
 
@@ -20,6 +21,15 @@ using FileNameList = TextList;
 
 /// True when `path` opens for reading as a file. A folder does not count.
 [[nodiscard]] bool file_can_be_read(const std::string& path);
+
+/// The whole of the file at `path`, read as bytes, or as text (where
+/// Windows turns each CR LF into a line feed); nothing when it cannot be
+/// opened or read.
+[[nodiscard]] std::optional<std::string> read_whole_file(const std::string& path, bool as_text);
+
+/// Creates or empties the file at `path` and writes `bytes` into it; false
+/// when any of it fails.
+[[nodiscard]] bool write_whole_file(const std::string& path, std::string_view bytes);
 
 /// `folder` joined with each entry's name, never sorted. A failure is
 /// reported on standard error and ends the listing with what it had.

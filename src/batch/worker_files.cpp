@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/console.h"
+#include "base/files.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
 #include "batch/workers.h"
@@ -16,14 +17,7 @@ namespace {
 /// What the worker printed, as text: on Windows its line ends come back as
 /// the console's.
 std::string read_output(const std::string& path) {
-  std::string text;
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) return text;
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-    text.append(buffer, got);
-  std::fclose(file);
-  return text;
+  return read_whole_file(path, true).value_or(std::string());
 }
 
 /// The lines a dead worker's report had begun are said again, whole.
@@ -67,10 +61,7 @@ bool TaskFolder::write_task(std::size_t task, const std::string& model_path,
       encode_worker_task({shell_settings.solver, shell_settings.time_limit,
                           shell_settings.verbose, model_path, file(task, ".res")});
   const std::string path = file(task, ".in");
-  std::FILE* stream = std::fopen(path.c_str(), "wb");
-  bool written =
-      stream != nullptr && std::fwrite(text.data(), 1, text.size(), stream) == text.size();
-  if (stream != nullptr) written = std::fclose(stream) == 0 && written;
+  const bool written = write_whole_file(path, text);
   if (!written) reason = path + ": não foi possível escrever";
   return written;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/console.h"
+#include "base/files.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
 #include "solvers/outcome.h"
@@ -53,26 +54,10 @@ bool decode_worker_task(std::string_view text, WorkerTask& task) {
   return !limit.empty() && *end == '\0';
 }
 
-std::optional<std::string> read_bytes(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
-  std::string bytes;
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-    bytes.append(buffer, got);
-  const bool read = !std::ferror(file);
-  std::fclose(file);
-  if (!read) return std::nullopt;
-  return bytes;
-}
-
 // Beside the final name, then moved there: the shell never reads half a row.
 void write_result(const std::string& path, std::string_view bytes) {
   const std::string partial = path + ".part";
-  std::FILE* file = std::fopen(partial.c_str(), "wb");
-  if (file == nullptr) return;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if ((std::fclose(file) != 0 || !written) || !platform::replace_file(partial, path))
+  if (!write_whole_file(partial, bytes) || !platform::replace_file(partial, path))
     std::remove(partial.c_str());
 }
 
@@ -91,7 +76,7 @@ std::string encode_worker_task(const WorkerTask& task) {
 }
 
 WorkerResult read_worker_result(const std::string& result_path) {
-  const std::optional<std::string> bytes = read_bytes(result_path);
+  const std::optional<std::string> bytes = read_whole_file(result_path, false);
   if (!bytes || bytes->empty()) return std::nullopt;
   if ((*bytes)[0] == 'R') return std::optional<std::string>(bytes->substr(1));
   if (*bytes == "N") return std::optional<std::string>();
