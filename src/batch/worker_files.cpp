@@ -4,12 +4,10 @@
 #include <random>
 #include <system_error>
 
-#include "base/console.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
 #include "batch/workers.h"
-#include "solvers/outcome.h"
 
 namespace vardelmo {
 namespace {
@@ -18,12 +16,6 @@ namespace {
 /// the console's.
 std::string read_output(const std::string& path) {
   return read_whole_file(path, true).value_or(std::string());
-}
-
-/// The lines a dead worker's report had begun are said again, whole.
-void drop_begun_report(std::string& output) {
-  const std::size_t at = output.compare(0, 6, "NOME: ") == 0 ? 0 : output.rfind("\nNOME: ");
-  if (at != std::string::npos) output.erase(at == 0 ? 0 : at + 1);
 }
 
 }  // namespace
@@ -66,41 +58,14 @@ bool TaskFolder::write_task(std::size_t task, const std::string& model_path,
   return written;
 }
 
-std::optional<std::string> TaskFolder::report(std::size_t task, std::size_t entry,
-                                              const std::string& model_path, bool interrupted,
-                                              double seconds) const {
-  std::string output = read_output(file(task, ".out"));
-  const std::string errors = read_output(file(task, ".err"));
-  const WorkerResult result = read_worker_result(file(task, ".res"));
+TaskFolder::Left TaskFolder::collect(std::size_t task) const {
+  Left left;
+  left.captured.output = read_output(file(task, ".out"));
+  left.captured.errors = read_output(file(task, ".err"));
+  if (const std::optional<std::string> bytes = read_whole_file(file(task, ".res"), false))
+    left.result = decode_worker_result(*bytes);
   for (const char* suffix : {".in", ".out", ".err", ".res"}) std::remove(file(task, suffix).c_str());
-
-  print_model_header(entry);
-  std::optional<std::string> row;
-  if (result) {
-    print(output);
-    row = *result;
-  } else {
-    drop_begun_report(output);
-    print(output);
-    OutcomeReport lost(model_path);
-    lost.time(seconds);
-    if (interrupted)
-      lost.status(Outcome::UserInterrupt, false);
-    else
-      lost.status(Outcome::SolverError, true);
-    lost.no_objective();
-    lost.finish();
-    row = std::string(result_rows[result_rows.size() - 1]);
-    result_rows.clear();
-  }
-  flush_output();
-  print_error(errors);
-  return row;
-}
-
-void print_model_header(std::size_t entry) {
-  print("----------------------------------------------------------------------\nMODELO " +
-        std::to_string(entry) + " \n");
+  return left;
 }
 
 }  // namespace vardelmo

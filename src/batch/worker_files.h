@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "batch/executor.h"
+
 namespace vardelmo {
 
 /// A batch's private folder for its workers' files, one set per task: the
@@ -28,21 +30,17 @@ class TaskFolder {
   [[nodiscard]] bool write_task(std::size_t task, const std::string& model_path,
                                 std::string& reason) const;
 
-  /// Prints entry `entry`'s block from what task `task`'s worker left, takes
-  /// its files away and returns the model's row. A worker that left no
-  /// result ended before its model did: the model gets the row of a stopped
-  /// solve when `interrupted`, else of a failed one ("ERRO NO SOLVER"), with
-  /// `seconds` as its time.
-  std::optional<std::string> report(std::size_t task, std::size_t entry,
-                                    const std::string& model_path, bool interrupted,
-                                    double seconds) const;
+  /// What task `task`'s worker left, its files taken away: what it printed,
+  /// and its result unless it ended before its model did.
+  struct Left {
+    CapturedOutput captured;
+    std::optional<ModelResult> result;
+  };
+  [[nodiscard]] Left collect(std::size_t task) const;
 
  private:
   std::filesystem::path native_;
   std::string path_;
 };
-
-/// Prints the line that opens entry `entry`'s console block.
-void print_model_header(std::size_t entry);
 
 }  // namespace vardelmo

@@ -2,13 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 #include "base/console.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/shell_settings.h"
-#include "solvers/outcome.h"
 #include "solvers/runners.h"
 
 namespace vardelmo {
@@ -41,20 +39,7 @@ bool take_field(std::string_view& text, std::string& field) {
   return true;
 }
 
-bool decode_worker_task(std::string_view text, WorkerTask& task) {
-  text.remove_prefix(kTaskMagic.size());
-  std::string limit;
-  if (!take_field(text, task.solver) || !take_field(text, limit) ||
-      !take_field(text, task.verbose) || !take_field(text, task.model_path) ||
-      !take_field(text, task.result_path) || !text.empty())
-    return false;
-  // Written by "%.17g" under the process's classic numeric locale.
-  char* end = nullptr;
-  task.time_limit = std::strtod(limit.c_str(), &end);
-  return !limit.empty() && *end == '\0';
-}
-
-// Beside the final name, then moved there: the shell never reads half a row.
+// Beside the final name, then moved there: the shell never reads half a result.
 void write_result(const std::string& path, std::string_view bytes) {
   const std::string partial = path + ".part";
   if (!write_whole_file(partial, bytes) || !platform::replace_file(partial, path))
@@ -75,34 +60,59 @@ std::string encode_worker_task(const WorkerTask& task) {
   return text;
 }
 
-WorkerResult read_worker_result(const std::string& result_path) {
-  const std::optional<std::string> bytes = read_whole_file(result_path, false);
-  if (!bytes || bytes->empty()) return std::nullopt;
-  if ((*bytes)[0] == 'R') return std::optional<std::string>(bytes->substr(1));
-  if (*bytes == "N") return std::optional<std::string>();
-  return std::nullopt;
+std::optional<WorkerTask> decode_worker_task(std::string_view text) {
+  if (text.substr(0, kTaskMagic.size()) != kTaskMagic) return std::nullopt;
+  text.remove_prefix(kTaskMagic.size());
+  WorkerTask task;
+  std::string limit;
+  if (!take_field(text, task.solver) || !take_field(text, limit) ||
+      !take_field(text, task.verbose) || !take_field(text, task.model_path) ||
+      !take_field(text, task.result_path) || !text.empty())
+    return std::nullopt;
+  // Written by "%.17g" under the process's classic numeric locale.
+  char* end = nullptr;
+  task.time_limit = std::strtod(limit.c_str(), &end);
+  if (limit.empty() || *end != '\0') return std::nullopt;
+  return task;
+}
+
+// "N" for a run with no row, "R" and its fields for one with a row.
+std::string encode_worker_result(const ModelResult& result) {
+  if (!result.row) return "N";
+  std::string bytes = "R";
+  put_field(bytes, *result.row);
+  return bytes;
+}
+
+std::optional<ModelResult> decode_worker_result(std::string_view bytes) {
+  ModelResult result;
+  if (bytes == "N") return result;
+  if (bytes.empty() || bytes[0] != 'R') return std::nullopt;
+  bytes.remove_prefix(1);
+  std::string row;
+  if (!take_field(bytes, row) || !bytes.empty()) return std::nullopt;
+  result.row = std::move(row);
+  return result;
 }
 
 bool serve_as_worker() {
   const std::optional<std::string> request = platform::standard_input_request(kTaskMagic);
   if (!request) return false;
   platform::end_crashes_quietly();
-  WorkerTask task;
-  if (!decode_worker_task(*request, task)) {
+  const std::optional<WorkerTask> task = decode_worker_task(*request);
+  if (!task) {
     print_error("Tarefa de processo de trabalho inválida; nenhum modelo foi resolvido.\n");
     return true;
   }
-  shell_settings.solver = task.solver;
-  shell_settings.time_limit = task.time_limit;
-  shell_settings.verbose = task.verbose;
+  shell_settings.solver = task->solver;
+  shell_settings.time_limit = task->time_limit;
+  shell_settings.verbose = task->verbose;
   // Whatever was printed before a crash reaches the shell.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  const SolverRunner& runner = find_runner(task.solver);
-  std::string result = "N";
-  if (runner.library_fits() && runner.prepare() && runner.run(task.model_path) &&
-      !result_rows.empty())
-    result = "R" + std::string(result_rows[result_rows.size() - 1]);
-  write_result(task.result_path, result);
+  const SolverRunner& runner = find_runner(task->solver);
+  ModelResult result;
+  if (runner.library_fits() && runner.prepare()) result = solve_model(task->model_path);
+  write_result(task->result_path, encode_worker_result(result));
   return true;
 }
 

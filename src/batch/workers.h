@@ -1,13 +1,16 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "batch/executor.h"
 
 namespace vardelmo {
 
 /// One model for a worker process: this program started again, which reads
 /// the task from its standard input, solves the model with the runner code
 /// the shell itself uses, prints the model's console block (less its header)
-/// on standard output and leaves the model's row in the result file.
+/// on standard output and leaves the model's result in the result file.
 struct WorkerTask {
   std::string solver;
   double time_limit = 0;
@@ -18,11 +21,13 @@ struct WorkerTask {
 
 /// The text of the file a worker reads its task from.
 [[nodiscard]] std::string encode_worker_task(const WorkerTask& task);
+/// A task file's text back; none when it is not one encode_worker_task wrote.
+[[nodiscard]] std::optional<WorkerTask> decode_worker_task(std::string_view text);
 
-/// What a worker left: nothing when it ended before finishing its model;
-/// else the model's row, or no row (as an in-process run may end without one).
-using WorkerResult = std::optional<std::optional<std::string>>;
-[[nodiscard]] WorkerResult read_worker_result(const std::string& result_path);
+/// The bytes of a worker's result file, and back: none when they are not
+/// a whole result (a worker that died while writing leaves none).
+[[nodiscard]] std::string encode_worker_result(const ModelResult& result);
+[[nodiscard]] std::optional<ModelResult> decode_worker_result(std::string_view bytes);
 
 /// When this process was started as a worker: does its task and returns
 /// true, and the process should end. False for the shell.
