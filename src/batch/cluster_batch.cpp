@@ -12,6 +12,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "base/shell_settings.h"
 #include "batch/worker_files.h"
 #include "cluster/slurm.h"

@@ -9,6 +9,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "batch/worker_files.h"
 
 namespace vardelmo {

@@ -7,6 +7,7 @@
 #include "base/console.h"
 #include "base/files.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "base/shell_settings.h"
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
