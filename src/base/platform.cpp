@@ -14,13 +14,6 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 #include <sys/stat.h>
 #endif
 
@@ -227,12 +220,6 @@ void* SharedLibrary::function(const char* name, std::string& reason) const {
   return reinterpret_cast<void*>(address);
 }
 
-CommandOutcome run_command(const std::vector<std::string>&) {
-  CommandOutcome outcome;
-  outcome.errors = "este sistema não executa outros programas";
-  return outcome;
-}
-
 std::string error_text(const std::exception& error) {
   std::string text = error.what();
   // libstdc++ words the paths of a file-system error in UTF-8; they came
@@ -303,129 +290,6 @@ void* SharedLibrary::function(const char* name, std::string& reason) const {
   void* address = dlsym(handle_, name);
   if (address == nullptr) reason = loader_reason(file_);
   return address;
-}
-
-namespace {
-
-// A file descriptor, closed with the object.
-class Descriptor {
- public:
-  Descriptor() = default;
-  ~Descriptor() { reset(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int* put() { return &fd_; }
-  void reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
-
-// Both ends close on exec: the child gets its own copies through dup2 only.
-bool open_pipe(Descriptor& read_end, Descriptor& write_end) {
-  int ends[2];
-  if (pipe2(ends, O_CLOEXEC) != 0) return false;
-  *read_end.put() = ends[0];
-  *write_end.put() = ends[1];
-  return true;
-}
-
-// posix_spawn's file actions and attributes, destroyed with the object.
-template <typename Object, int (*initialise)(Object*), int (*destroy)(Object*)>
-class SpawnSetting {
- public:
-  SpawnSetting() { initialise(&object_); }
-  ~SpawnSetting() { destroy(&object_); }
-  SpawnSetting(const SpawnSetting&) = delete;
-  SpawnSetting& operator=(const SpawnSetting&) = delete;
-  Object* get() { return &object_; }
-
- private:
-  Object object_;
-};
-using SpawnActions = SpawnSetting<posix_spawn_file_actions_t, posix_spawn_file_actions_init,
-                                  posix_spawn_file_actions_destroy>;
-using SpawnAttributes =
-    SpawnSetting<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
-
-std::string system_words(int code) { return std::generic_category().message(code); }
-
-// Reads both pipes to their ends, whichever the command fills first: a
-// command blocked on a full pipe would never end.
-void drain(Descriptor& output, Descriptor& errors, CommandOutcome& outcome) {
-  pollfd ends[2] = {{output.get(), POLLIN, 0}, {errors.get(), POLLIN, 0}};
-  std::string* texts[2] = {&outcome.output, &outcome.errors};
-  int open_ends = 2;
-  char buffer[4096];
-  while (open_ends > 0) {
-    if (poll(ends, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
-    for (int i = 0; i < 2; ++i) {
-      if (ends[i].fd < 0 || ends[i].revents == 0) continue;
-      const ssize_t count = read(ends[i].fd, buffer, sizeof buffer);
-      if (count > 0) {
-        texts[i]->append(buffer, static_cast<std::size_t>(count));
-      } else if (count == 0 || errno != EINTR) {
-        ends[i].fd = -1;
-        --open_ends;
-      }
-    }
-  }
-}
-
-}  // namespace
-
-CommandOutcome run_command(const std::vector<std::string>& command) {
-  CommandOutcome outcome;
-  if (command.empty()) return outcome;
-  std::vector<char*> arguments;
-  for (const std::string& argument : command) arguments.push_back(const_cast<char*>(argument.c_str()));
-  arguments.push_back(nullptr);
-
-  Descriptor output_read, output_write, errors_read, errors_write;
-  if (!open_pipe(output_read, output_write) || !open_pipe(errors_read, errors_write)) {
-    outcome.errors = system_words(errno);
-    return outcome;
-  }
-  SpawnActions actions;
-  posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(actions.get(), output_write.get(), 1);
-  posix_spawn_file_actions_adddup2(actions.get(), errors_write.get(), 2);
-  // The shell may ignore or catch signals that the command should meet as
-  // any program does.
-  SpawnAttributes attributes;
-  sigset_t defaults, none;
-  sigemptyset(&defaults);
-  for (int signal : {SIGINT, SIGPIPE, SIGXFSZ}) sigaddset(&defaults, signal);
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(attributes.get(), &defaults);
-  posix_spawnattr_setsigmask(attributes.get(), &none);
-  posix_spawnattr_setpgroup(attributes.get(), 0);
-  posix_spawnattr_setflags(attributes.get(),
-                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  pid_t child = 0;
-  const int failure =
-      posix_spawnp(&child, arguments[0], actions.get(), attributes.get(), arguments.data(), environ);
-  output_write.reset();
-  errors_write.reset();
-  if (failure != 0) {
-    outcome.errors = system_words(failure);
-    return outcome;
-  }
-  outcome.started = true;
-  drain(output_read, errors_read, outcome);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return outcome;
-  }
-  if (WIFEXITED(status)) outcome.exit_code = WEXITSTATUS(status);
-  return outcome;
 }
 
 #endif

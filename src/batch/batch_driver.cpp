@@ -7,6 +7,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "base/shell_settings.h"
 #include "batch/executor.h"
 #include "solvers/outcome.h"

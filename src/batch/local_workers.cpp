@@ -6,6 +6,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "batch/executor.h"
 #include "batch/worker_files.h"
 

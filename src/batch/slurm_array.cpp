@@ -10,6 +10,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "base/shell_settings.h"
 #include "batch/executor.h"
 #include "batch/worker_files.h"

@@ -6,6 +6,7 @@
 #include "base/console.h"
 #include "base/files.h"
 #include "base/platform.h"
+#include "base/process.h"
 #include "base/shell_settings.h"
 #include "solvers/runners.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "base/platform.h"
+#include "base/process.h"
 
 namespace vardelmo::cluster {
 namespace {
