@@ -4,7 +4,7 @@
 
 namespace vardelmo {
 
-/// The three shell-wide settings. Texts are kept as typed and compared as
+/// The shell-wide settings. Texts are kept as typed and compared as
 /// texts by their readers. The shell's commands change them; the solvers and
 /// the results file read them.
 struct ShellSettings {
@@ -19,6 +19,8 @@ struct ShellSettings {
   std::size_t jobs = 1;
   /// "s" or "n"; "s" sends a batch's models to a Slurm cluster.
   std::string cluster = "n";
+  /// "s" or "n"; "s" keeps each model's best solution in the output folder.
+  std::string save_sol = "n";
 };
 
 /// The process-wide instance.

@@ -1,15 +1,21 @@
 #include "batch/batch_driver.h"
 
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "base/console.h"
 #include "base/platform.h"
 #include "base/process.h"
 #include "base/shell_settings.h"
 #include "batch/executor.h"
+#include "batch/known_optima.h"
 #include "solvers/outcome.h"
 #include "solvers/results_file.h"
 #include "solvers/runners.h"
@@ -45,64 +51,181 @@ class CtrlCRouting final : public Interruption {
   std::optional<platform::InterruptFlag> noted_;
 };
 
-/// The rest of an entry's block, and its row into the results file. A model
-/// whose process ended before it did gets the row of a stopped solve when
-/// Ctrl+C ended it, else of a failed one, timed until it ended.
-void finish_entry(EntryEnd end, const EntryClock& clock, ResultsFile& results) {
-  std::optional<std::string> row;
-  if (end.captured) {
-    print_model_header(end.entry);
-    if (!end.result) drop_begun_report(end.captured->output);
-    print(end.captured->output);
+const char* verdict_word(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Agrees: return "SIM";
+    case Verdict::Better: return "MELHOR";
+    case Verdict::Contradicts: return "NAO";
+    case Verdict::None: break;
   }
-  if (end.result) {
-    row = std::move(end.result->row);
-  } else {
-    OutcomeReport lost(std::string(model_files[end.entry]));
-    lost.time(clock.seconds(end.entry));
-    if (end.interrupted)
-      lost.status(Outcome::UserInterrupt, false);
-    else
-      lost.status(Outcome::SolverError, true);
-    lost.no_objective();
-    lost.finish();
-    row = std::string(result_rows[result_rows.size() - 1]);
-    result_rows.clear();
-  }
-  if (end.captured) {
-    flush_output();
-    print_error(end.captured->errors);
-  }
-  results.finish(end.entry, row ? std::optional<std::string_view>(*row) : std::nullopt);
+  return "";
 }
+
+/// What a batch keeps of its models besides their runs: both results files,
+/// the references, where solutions go, and the figures of its summary.
+class BatchRecords {
+ public:
+  BatchRecords(const std::string& output_folder, std::size_t entries, KnownOptima optima,
+               std::string solution_folder)
+      : clock(entries),
+        results_(results_file_path(output_folder), kResultsHeader, entries),
+        details_(details_file_path(output_folder), kDetailsHeader, entries),
+        optima_(std::move(optima)),
+        solution_folder_(std::move(solution_folder)) {}
+
+  EntryClock clock;
+
+  ModelJob job(const std::string& model_path) const {
+    ModelJob job{model_path, ""};
+    if (solution_folder_.empty()) return job;
+    std::string name = split_path(model_path).back();
+    if (name.size() >= 3 && name.compare(name.size() - 3, 3, ".lp") == 0) name.resize(name.size() - 3);
+    job.solution_path = join_path(solution_folder_, name + ".sol");
+    return job;
+  }
+
+  void no_model(std::size_t entry) {
+    results_.finish(entry, std::nullopt);
+    details_.finish(entry, std::nullopt);
+  }
+
+  /// The rest of an entry's block and its rows. A model whose process ended
+  /// before it did gets the row of a stopped solve when Ctrl+C ended it,
+  /// else of a failed one, timed until it ended.
+  void finish(EntryEnd end) {
+    const std::string model_path(model_files[end.entry]);
+    if (end.captured) {
+      print_model_header(end.entry);
+      if (!end.result) drop_begun_report(end.captured->output);
+      print(end.captured->output);
+    }
+    const bool lost = !end.result;
+    if (lost) end.result = lost_result(end, model_path);
+    std::optional<std::string> detail;
+    if (const std::optional<std::string>& row = end.result->row) {
+      const Reference* reference = lost ? nullptr : optima_.find(model_path);
+      const Verdict verdict = reference ? check(*reference, end.result->figures) : Verdict::None;
+      print_verdict(verdict, reference);
+      detail = *row + details_fields(end.result->figures, lost, reference, verdict);
+      tally(end.result->figures, reference != nullptr, verdict);
+    }
+    if (end.captured) {
+      flush_output();
+      print_error(end.captured->errors);
+    }
+    const std::optional<std::string>& row = end.result->row;
+    results_.finish(end.entry, row ? std::optional<std::string_view>(*row) : std::nullopt);
+    details_.finish(end.entry, detail ? std::optional<std::string_view>(*detail) : std::nullopt);
+  }
+
+  /// One line on how the batch went, for a person at a terminal; scripts
+  /// that read the output get none.
+  void print_summary(std::size_t models, double seconds) const {
+    if (models == 0 || !platform::output_is_terminal()) return;
+    std::string line = "Resumo: " + std::to_string(models) + (models == 1 ? " modelo" : " modelos");
+    for (std::size_t i = 0; i < outcomes_.size(); ++i)
+      if (outcomes_[i] != 0)
+        line += "; " + std::string(outcome_word(static_cast<Outcome>(i))) + ": " +
+                std::to_string(outcomes_[i]);
+    if (referenced_) line += "; CONFERE NAO: " + std::to_string(contradictions_);
+    line += "; tempo total: " + console_number(seconds) + " s";
+    // As SCIP's check scripts: the shift keeps the many tiny times from ruling the mean.
+    const double mean = rows_ == 0 ? 0 : std::exp(log_shifted_sum_ / rows_) - 1;
+    line += "; média geométrica (deslocamento 1 s): " + console_number(mean) + " s\n";
+    print(line);
+  }
+
+ private:
+  ModelResult lost_result(const EntryEnd& end, const std::string& model_path) const {
+    ModelResult lost;
+    lost.figures.outcome = end.interrupted ? Outcome::UserInterrupt : Outcome::SolverError;
+    lost.figures.seconds = clock.seconds(end.entry);
+    OutcomeReport report(model_path);
+    report.time(lost.figures.seconds);
+    report.status(lost.figures.outcome, !end.interrupted);
+    report.no_objective();
+    report.finish();
+    lost.row = std::string(result_rows[result_rows.size() - 1]);
+    result_rows.clear();
+    result_figures.clear();
+    return lost;
+  }
+
+  static void print_verdict(Verdict verdict, const Reference* reference) {
+    if (verdict == Verdict::None) return;
+    std::string line = std::string("CONFERE: ") + verdict_word(verdict);
+    if (verdict != Verdict::Agrees)
+      line += " (referência " +
+              (reference->kind == Reference::Kind::Infeasible ? std::string("infactível")
+                                                              : console_number(reference->value)) +
+              ")";
+    print(line + "\n");
+  }
+
+  static std::string details_fields(const OutcomeFigures& figures, bool lost,
+                                    const Reference* reference, Verdict verdict) {
+    if (lost) return ";;;;;";
+    auto number = [](const std::optional<double>& value) {
+      return (value ? number_text(*value) : std::string()) + ";";
+    };
+    std::string fields = number(figures.search.dual_bound) + number(figures.search.gap_percent) +
+                         number(figures.search.nodes);
+    if (reference && reference->kind == Reference::Kind::Infeasible)
+      fields += "INFACTIVEL";
+    else if (reference && reference->kind != Reference::Kind::Unknown)
+      fields += number_text(reference->value);
+    return fields + ";" + verdict_word(verdict) + ";";
+  }
+
+  void tally(const OutcomeFigures& figures, bool referenced, Verdict verdict) {
+    ++outcomes_[static_cast<std::size_t>(figures.outcome)];
+    ++rows_;
+    log_shifted_sum_ += std::log(std::max(figures.seconds, 0.0) + 1);
+    referenced_ = referenced_ || referenced;
+    if (verdict == Verdict::Contradicts) ++contradictions_;
+  }
+
+  ResultsFile results_;
+  ResultsFile details_;
+  KnownOptima optima_;
+  std::string solution_folder_;
+  std::array<std::size_t, static_cast<std::size_t>(Outcome::SolverError) + 1> outcomes_{};
+  std::size_t rows_ = 0;
+  double log_shifted_sum_ = 0;
+  bool referenced_ = false;
+  std::size_t contradictions_ = 0;
+};
 
 /// The one loop of every batch: each entry in turn is started as the
 /// executor has room, and each model's block is shown as it ends.
-void run_entries(Executor& executor, const EntryClock& clock, ResultsFile& results) {
+void run_entries(Executor& executor, BatchRecords& records) {
+  const EntryClock::Clock::time_point began = EntryClock::Clock::now();
   const CtrlCRouting ctrl_c(executor.ctrl_c(), executor.slots());
   std::size_t next = 0;
   std::size_t running = 0;
+  std::size_t models = 0;
   while (next < model_files.size() || running > 0) {
     for (; next < model_files.size() && running < executor.slots(); ++next) {
       const std::string path(model_files[next]);
       if (!names_a_model(path)) {
         print_model_header(next);
-        results.finish(next, std::nullopt);
+        records.no_model(next);
         continue;
       }
+      ++models;
       if (executor.live()) {
         print_model_header(next);
         // Which model is running shows at once, also where the output is a pipe.
         flush_output();
       }
-      switch (executor.start(next, path)) {
+      switch (executor.start(next, records.job(path))) {
         case Executor::Start::Running:
           ++running;
           break;
         case Executor::Start::Declined:
           print_model_header(next);
           flush_output();
-          finish_entry({next, std::nullopt, solve_model(path), false}, clock, results);
+          records.finish({next, std::nullopt, solve_model(records.job(path)), false});
           break;
         case Executor::Start::Failed:
           return;
@@ -111,9 +234,11 @@ void run_entries(Executor& executor, const EntryClock& clock, ResultsFile& resul
     if (running == 0) continue;
     if (!executor.dispatch()) return;
     if (!executor.live()) flush_output();
-    finish_entry(executor.wait_for_any(ctrl_c), clock, results);
+    records.finish(executor.wait_for_any(ctrl_c));
     --running;
   }
+  records.print_summary(
+      models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
 const ExecutionMode& chosen_mode() {
@@ -138,14 +263,16 @@ void optimize_lp_folder() {
       "Digite o caminho da pasta de arquivos .lp> ", "Pasta de .lps inexistente ou inválida...\n");
   if (!model_folder) return;
 
-  // An earlier batch may have written its results here; it is no model.
-  const std::string stale = results_file_path(*model_folder);
-  std::error_code error;
-  const std::filesystem::path native = platform::native_path(stale, error);
-  if (!error) std::filesystem::remove(native, error);
-  if (error) {
-    print_error("Não foi possível remover " + stale + ": " + error.message() + "\n");
-    return;
+  // An earlier batch may have written its results here; they are no models.
+  for (const std::string& stale :
+       {results_file_path(*model_folder), details_file_path(*model_folder)}) {
+    std::error_code error;
+    const std::filesystem::path native = platform::native_path(stale, error);
+    if (!error) std::filesystem::remove(native, error);
+    if (error) {
+      print_error("Não foi possível remover " + stale + ": " + error.message() + "\n");
+      return;
+    }
   }
   model_files = list_folder(*model_folder);
 
@@ -154,11 +281,25 @@ void optimize_lp_folder() {
                      "Pasta de output inexistente ou inválida...\n");
   if (!output_folder || !runner.prepare()) return;
 
-  ResultsFile results(*output_folder, model_files.size());
-  EntryClock clock(model_files.size());
+  std::string solution_folder;
+  if (shell_settings.save_sol == "s") {
+    solution_folder = join_path(*output_folder, "solucoes");
+    std::error_code error;
+    const std::filesystem::path native = platform::native_path(solution_folder, error);
+    if (!error) std::filesystem::create_directory(native, error);
+    if (error) {
+      print_error("Não foi possível criar a pasta " + solution_folder + ": " + error.message() +
+                  "; nenhum modelo foi resolvido.\n");
+      return;
+    }
+  }
+  KnownOptima optima;
+  optima.read(model_files);
+  BatchRecords records(*output_folder, model_files.size(), std::move(optima),
+                       std::move(solution_folder));
   const std::unique_ptr<Executor> executor =
-      mode.open({model_files, *output_folder, shell_settings.jobs, clock});
-  if (executor) run_entries(*executor, clock, results);
+      mode.open({model_files, *output_folder, shell_settings.jobs, records.clock});
+  if (executor) run_entries(*executor, records);
 }
 
 }  // namespace vardelmo

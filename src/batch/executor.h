@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/files.h"
+#include "solvers/outcome.h"
 
 namespace vardelmo {
 
@@ -19,6 +20,15 @@ struct ModelResult {
   /// Its row without the SOLVER field ("NOME;TEMPO;STATUS;Z;"); none when
   /// the run gave none (as a runner that could not read the model may).
   std::optional<std::string> row;
+  /// The numbers behind the row.
+  OutcomeFigures figures;
+};
+
+/// One model to solve.
+struct ModelJob {
+  std::string model_path;
+  /// Where its best solution goes; empty: nowhere.
+  std::string solution_path;
 };
 
 /// What a model's run printed where the console could not show it as it
@@ -85,8 +95,8 @@ class Executor {
   /// the entry's header before start().
   [[nodiscard]] virtual bool live() const { return false; }
   [[nodiscard]] virtual CtrlC ctrl_c() const = 0;
-  /// Starts entry `entry`, the model at `model_path`.
-  virtual Start start(std::size_t entry, const std::string& model_path) = 0;
+  /// Starts entry `entry`'s model.
+  virtual Start start(std::size_t entry, const ModelJob& job) = 0;
   /// Sends the models started so far on their way; the driver calls it
   /// before each wait. False, having said why, when none of them can run:
   /// the batch ends.
@@ -124,8 +134,8 @@ extern const ExecutionMode kSlurmArray;
 /// The executor of kInProcess, for a model another way declined.
 [[nodiscard]] std::unique_ptr<Executor> in_process_executor();
 
-/// Runs the model at `model_path` with the chosen solver in this process;
-/// its console block shows as it goes.
-[[nodiscard]] ModelResult solve_model(const std::string& model_path);
+/// Runs a model with the chosen solver in this process; its console block
+/// shows as it goes.
+[[nodiscard]] ModelResult solve_model(const ModelJob& job);
 
 }  // namespace vardelmo

@@ -14,8 +14,8 @@ class InProcess final : public Executor {
   CtrlC ctrl_c() const override { return CtrlC::Solver; }
 
   // The solve happens here, so that it follows the header the driver printed.
-  Start start(std::size_t entry, const std::string& model_path) override {
-    ended_ = {entry, std::nullopt, solve_model(model_path), false};
+  Start start(std::size_t entry, const ModelJob& job) override {
+    ended_ = {entry, std::nullopt, solve_model(job), false};
     return Start::Running;
   }
 
@@ -35,11 +35,15 @@ const ExecutionMode kInProcess = {always_ready, open_in_process};
 
 std::unique_ptr<Executor> in_process_executor() { return std::make_unique<InProcess>(); }
 
-ModelResult solve_model(const std::string& model_path) {
+ModelResult solve_model(const ModelJob& job) {
   ModelResult result;
-  if (find_runner(shell_settings.solver).run(model_path) && !result_rows.empty())
+  if (find_runner(shell_settings.solver).run(job.model_path, job.solution_path) &&
+      !result_rows.empty()) {
     result.row = std::string(result_rows[result_rows.size() - 1]);
+    result.figures = result_figures.back();
+  }
   result_rows.clear();
+  result_figures.clear();
   return result;
 }
 

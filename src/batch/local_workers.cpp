@@ -28,13 +28,13 @@ class LocalWorkers final : public Executor {
   std::size_t slots() const override { return workers_.size(); }
   CtrlC ctrl_c() const override { return CtrlC::Workers; }
 
-  Start start(std::size_t entry, const std::string& model_path) override {
+  Start start(std::size_t entry, const ModelJob& job) override {
     const std::size_t slot = free_slot();
     std::string reason;
-    if (!folder_.write_task(entry, model_path, reason) ||
+    if (!folder_.write_task(entry, job, reason) ||
         !workers_[slot].start(folder_.file(entry, ".in"), folder_.file(entry, ".out"),
                               folder_.file(entry, ".err"), reason)) {
-      print_error("Não foi possível iniciar um processo para o modelo " + model_path + ": " +
+      print_error("Não foi possível iniciar um processo para o modelo " + job.model_path + ": " +
                   reason + "; ele é resolvido pelo próprio shell.\n");
       std::error_code ignored;
       std::filesystem::remove(platform::native_path(folder_.file(entry, ".in"), ignored), ignored);

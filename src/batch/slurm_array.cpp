@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/console.h"
@@ -29,6 +30,22 @@ std::optional<std::string> absolute_text(const std::string& path) {
   std::string text = platform::narrow_name(absolute, error);
   if (error) return std::nullopt;
   return text;
+}
+
+/// The job with absolute paths, so that a node finds its files.
+std::optional<ModelJob> absolute_job(const ModelJob& job, std::string& why) {
+  ModelJob absolute;
+  for (auto [from, to] : {std::pair{&job.model_path, &absolute.model_path},
+                          std::pair{&job.solution_path, &absolute.solution_path}}) {
+    if (from->empty()) continue;
+    const std::optional<std::string> text = absolute_text(*from);
+    if (!text) {
+      why = *from + ": caminho sem forma absoluta";
+      return std::nullopt;
+    }
+    *to = *text;
+  }
+  return absolute;
 }
 
 /// The line that tells, on a terminal, how far the array is; redrawn in
@@ -77,15 +94,15 @@ class SlurmArray final : public Executor {
   std::size_t slots() const override { return std::numeric_limits<std::size_t>::max(); }
   CtrlC ctrl_c() const override { return CtrlC::Noted; }
 
-  Start start(std::size_t entry, const std::string& model_path) override {
-    std::string why = model_path + ": caminho sem forma absoluta";
-    const std::optional<std::string> absolute = absolute_text(model_path);
+  Start start(std::size_t entry, const ModelJob& job) override {
+    std::string why;
+    const std::optional<ModelJob> absolute = absolute_job(job, why);
     if (!absolute || !folder_.write_task(tasks_.size(), *absolute, why)) {
-      print_error("Não foi possível preparar a tarefa do modelo " + model_path + ": " + why +
+      print_error("Não foi possível preparar a tarefa do modelo " + job.model_path + ": " + why +
                   "; nenhum modelo foi enviado.\n");
       return Start::Failed;
     }
-    tasks_.push_back({entry, model_path});
+    tasks_.push_back({entry, job.model_path});
     return Start::Running;
   }
 

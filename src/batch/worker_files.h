@@ -25,10 +25,9 @@ class TaskFolder {
   /// The path of task `task`'s file with `suffix`.
   [[nodiscard]] std::string file(std::size_t task, const char* suffix) const;
 
-  /// Writes the task file of task `task` for the model at `model_path`, with
-  /// the shell's settings; false, with `reason`, when it cannot.
-  [[nodiscard]] bool write_task(std::size_t task, const std::string& model_path,
-                                std::string& reason) const;
+  /// Writes the task file of task `task` for `job`, with the shell's
+  /// settings; false, with `reason`, when it cannot.
+  [[nodiscard]] bool write_task(std::size_t task, const ModelJob& job, std::string& reason) const;
 
   /// What task `task`'s worker left, its files taken away: what it printed,
   /// and its result unless it ended before its model did.

@@ -40,6 +40,38 @@ bool take_field(std::string_view& text, std::string& field) {
   return true;
 }
 
+// "%.17g" under the process's classic numeric locale gives every double back.
+std::string number_field(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
+
+bool take_number(std::string_view& text, double& value) {
+  std::string field;
+  if (!take_field(text, field) || field.empty()) return false;
+  char* end = nullptr;
+  value = std::strtod(field.c_str(), &end);
+  return *end == '\0';
+}
+
+// An absent value is an empty field.
+void put_optional(std::string& text, const std::optional<double>& value) {
+  put_field(text, value ? number_field(*value) : std::string());
+}
+
+bool take_optional(std::string_view& text, std::optional<double>& value) {
+  if (text.substr(0, 2) == "0\n") {
+    std::string empty;
+    value.reset();
+    return take_field(text, empty);
+  }
+  double number = 0;
+  if (!take_number(text, number)) return false;
+  value = number;
+  return true;
+}
+
 // Beside the final name, then moved there: the shell never reads half a result.
 void write_result(const std::string& path, std::string_view bytes) {
   const std::string partial = path + ".part";
@@ -51,13 +83,12 @@ void write_result(const std::string& path, std::string_view bytes) {
 
 std::string encode_worker_task(const WorkerTask& task) {
   std::string text(kTaskMagic);
-  char limit[64];
-  std::snprintf(limit, sizeof limit, "%.17g", task.time_limit);
   put_field(text, task.solver);
-  put_field(text, limit);
+  put_field(text, number_field(task.time_limit));
   put_field(text, task.verbose);
   put_field(text, task.model_path);
   put_field(text, task.result_path);
+  put_field(text, task.solution_path);
   return text;
 }
 
@@ -65,23 +96,27 @@ std::optional<WorkerTask> decode_worker_task(std::string_view text) {
   if (text.substr(0, kTaskMagic.size()) != kTaskMagic) return std::nullopt;
   text.remove_prefix(kTaskMagic.size());
   WorkerTask task;
-  std::string limit;
-  if (!take_field(text, task.solver) || !take_field(text, limit) ||
+  if (!take_field(text, task.solver) || !take_number(text, task.time_limit) ||
       !take_field(text, task.verbose) || !take_field(text, task.model_path) ||
-      !take_field(text, task.result_path) || !text.empty())
+      !take_field(text, task.result_path) || !take_field(text, task.solution_path) ||
+      !text.empty())
     return std::nullopt;
-  // Written by "%.17g" under the process's classic numeric locale.
-  char* end = nullptr;
-  task.time_limit = std::strtod(limit.c_str(), &end);
-  if (limit.empty() || *end != '\0') return std::nullopt;
   return task;
 }
 
 // "N" for a run with no row, "R" and its fields for one with a row.
 std::string encode_worker_result(const ModelResult& result) {
   if (!result.row) return "N";
+  const OutcomeFigures& figures = result.figures;
   std::string bytes = "R";
   put_field(bytes, *result.row);
+  put_field(bytes, std::to_string(static_cast<int>(figures.outcome)));
+  put_field(bytes, number_field(figures.seconds));
+  put_optional(bytes, figures.search.objective);
+  put_optional(bytes, figures.search.dual_bound);
+  put_optional(bytes, figures.search.gap_percent);
+  put_optional(bytes, figures.search.nodes);
+  put_field(bytes, figures.search.maximize ? "1" : "0");
   return bytes;
 }
 
@@ -90,9 +125,19 @@ std::optional<ModelResult> decode_worker_result(std::string_view bytes) {
   if (bytes == "N") return result;
   if (bytes.empty() || bytes[0] != 'R') return std::nullopt;
   bytes.remove_prefix(1);
-  std::string row;
-  if (!take_field(bytes, row) || !bytes.empty()) return std::nullopt;
+  std::string row, maximize;
+  double outcome = 0;
+  OutcomeFigures& figures = result.figures;
+  if (!take_field(bytes, row) || !take_number(bytes, outcome) ||
+      !take_number(bytes, figures.seconds) || !take_optional(bytes, figures.search.objective) ||
+      !take_optional(bytes, figures.search.dual_bound) ||
+      !take_optional(bytes, figures.search.gap_percent) ||
+      !take_optional(bytes, figures.search.nodes) || !take_field(bytes, maximize) ||
+      !bytes.empty() || outcome < 0 || outcome > static_cast<int>(Outcome::SolverError))
+    return std::nullopt;
   result.row = std::move(row);
+  figures.outcome = static_cast<Outcome>(static_cast<int>(outcome));
+  figures.search.maximize = maximize == "1";
   return result;
 }
 
@@ -112,7 +157,8 @@ bool serve_as_worker() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   const SolverRunner& runner = find_runner(task->solver);
   ModelResult result;
-  if (runner.library_fits() && runner.prepare()) result = solve_model(task->model_path);
+  if (runner.library_fits() && runner.prepare())
+    result = solve_model({task->model_path, task->solution_path});
   write_result(task->result_path, encode_worker_result(result));
   return true;
 }

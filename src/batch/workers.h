@@ -17,6 +17,8 @@ struct WorkerTask {
   std::string verbose;
   std::string model_path;
   std::string result_path;
+  /// Where the model's best solution goes; empty: nowhere.
+  std::string solution_path;
 };
 
 /// The text of the file a worker reads its task from.

@@ -42,6 +42,10 @@ void set_cluster() {
   ask_yes_or_no("Enviar os modelos a um cluster Slurm? (s/n)> ", shell_settings.cluster);
 }
 
+void set_save_sol() {
+  ask_yes_or_no("Gravar a melhor solução de cada modelo? (s/n)> ", shell_settings.save_sol);
+}
+
 std::optional<std::size_t> parse_jobs(const std::string& line) {
   if (line.empty() || line.size() > 9) return std::nullopt;
   std::size_t jobs = 0;

@@ -19,5 +19,6 @@ void set_time_limit();  // command `time_limit`
 void set_jobs();        // command `jobs`
 void set_cluster();     // command `cluster`
 void set_verbose();     // command `verbose`
+void set_save_sol();    // command `save_sol`
 
 }  // namespace vardelmo

@@ -4,7 +4,9 @@
 #include <scip/scip.h>
 #include <scip/scipdefplugins.h>
 
+#include <cmath>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
 #include "solvers/scip_runner.h"
+#include "solvers/solution_file.h"
 
 namespace vardelmo {
 namespace {
@@ -79,13 +82,50 @@ ClassifiedStatus classify(SCIP_STATUS status) {
   }
 }
 
-void report_scip_outcome(SCIP* scip, std::string model_path) {
+/// Whether SCIP may be asked what the solve came to: asked in another stage
+/// (a solve that failed before presolving), it aborts the process.
+bool solve_reached(SCIP* scip) {
+  const SCIP_STAGE stage = SCIPgetStage(scip);
+  return stage >= SCIP_STAGE_PRESOLVING && stage <= SCIP_STAGE_SOLVED;
+}
+
+SearchFigures search_figures(SCIP* scip) {
+  SearchFigures figures;
+  if (!solve_reached(scip)) return figures;
+  const SCIP_Real infinity = SCIPinfinity(scip);
+  auto finite = [infinity](SCIP_Real value) -> std::optional<double> {
+    if (std::fabs(value) >= infinity) return std::nullopt;
+    return value;
+  };
+  // An unbounded problem's solutions have no best value.
+  if (SCIPgetNSols(scip) > 0) figures.objective = finite(SCIPgetPrimalbound(scip));
+  figures.dual_bound = finite(SCIPgetDualbound(scip));
+  if (figures.objective)
+    if (const std::optional<double> gap = finite(SCIPgetGap(scip))) figures.gap_percent = 100 * *gap;
+  figures.nodes = static_cast<double>(SCIPgetNTotalNodes(scip));
+  figures.maximize = SCIPgetObjsense(scip) == SCIP_OBJSENSE_MAXIMIZE;
+  return figures;
+}
+
+void save_best_solution(SCIP* scip, const std::string& solution_path) {
+  if (!solve_reached(scip)) return;
+  SCIP_SOL* best = SCIPgetBestSol(scip);
+  if (best == nullptr) return;
+  SolutionText solution(SCIPgetSolOrigObj(scip, best));
+  SCIP_VAR** variables = SCIPgetOrigVars(scip);
+  for (int i = 0, count = SCIPgetNOrigVars(scip); i < count; ++i)
+    solution.add(SCIPvarGetName(variables[i]), SCIPgetSolVal(scip, best, variables[i]));
+  solution.write(solution_path);
+}
+
+void report_scip_outcome(SCIP* scip, std::string model_path, const SearchFigures& figures) {
   OutcomeReport report(model_path);
   SCIP_STATUS status = SCIPgetStatus(scip);
   report.time(SCIPgetSolvingTime(scip));
   const ClassifiedStatus classified = classify(status);
   report.status(classified.outcome, classified.in_solver_table);
   report.objective(SCIPgetPrimalbound(scip));
+  report.search(figures);
   report.finish();
 }
 
@@ -116,7 +156,7 @@ std::string scip_library_mismatch() {
          "; nenhum modelo foi resolvido.\n";
 }
 
-bool run_scip_model(std::string model_path) {
+bool run_scip_model(std::string model_path, const std::string& solution_path) {
   if (!names_a_model(model_path)) return false;
 
   ScipInstance instance;
@@ -140,7 +180,9 @@ bool run_scip_model(std::string model_path) {
     CHECK_SCIP(SCIPsetRealParam(scip, "limits/time", shell_settings.time_limit));
   if (shell_settings.verbose == "n") CHECK_SCIP(SCIPsetMessagehdlr(scip, nullptr));
   CHECK_SCIP(SCIPsolve(scip));
-  report_scip_outcome(scip, model_path);
+  const SearchFigures figures = search_figures(scip);
+  report_scip_outcome(scip, model_path, figures);
+  if (!solution_path.empty()) save_best_solution(scip, solution_path);
   instance.free();
   return true;
 }

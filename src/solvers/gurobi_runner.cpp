@@ -60,7 +60,7 @@ void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
 
 }  // namespace
 
-bool run_gurobi_model(std::string model_path) {
+bool run_gurobi_model(std::string model_path, const std::string& solution_path) {
   if (!names_a_model(model_path)) return false;
 
   GurobiEnvironment environment = GurobiEnvironment::create_environment();

@@ -8,10 +8,9 @@
 namespace vardelmo {
 
 TextList result_rows;
+std::vector<OutcomeFigures> result_figures;
 
-namespace {
-
-const char* word_of(Outcome outcome) {
+const char* outcome_word(Outcome outcome) {
   switch (outcome) {
     case Outcome::Optimal: return "SOL OTIMA";
     case Outcome::Infeasible: return "PROBLEMA INFACTIVEL";
@@ -28,8 +27,6 @@ const char* word_of(Outcome outcome) {
   }
   return "STATUS DESCONHECIDO";
 }
-
-}  // namespace
 
 std::vector<std::string> split_path(std::string path) {
   std::vector<std::string> components;
@@ -70,11 +67,13 @@ OutcomeReport::OutcomeReport(const std::string& model_path) {
 
 void OutcomeReport::time(double seconds) {
   print("TEMPO: " + console_number(seconds) + "\n");
+  figures_.seconds = seconds;
   row_ += number_text(seconds) + ";";
 }
 
 void OutcomeReport::status(Outcome outcome, bool in_solver_table) {
-  const char* word = word_of(outcome);
+  const char* word = outcome_word(outcome);
+  figures_.outcome = outcome;
   if (in_solver_table) print(std::string("STATUS: ") + word + "\n");
   row_ += word;
   row_ += ";";
@@ -84,6 +83,11 @@ void OutcomeReport::objective(double value) { row_ += number_text(value) + ";"; 
 
 void OutcomeReport::no_objective() { row_ += ";"; }
 
-void OutcomeReport::finish() { result_rows.push_back(row_); }
+void OutcomeReport::search(const SearchFigures& figures) { figures_.search = figures; }
+
+void OutcomeReport::finish() {
+  result_rows.push_back(row_);
+  result_figures.push_back(figures_);
+}
 
 }  // namespace vardelmo

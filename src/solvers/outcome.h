@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,34 @@ struct ClassifiedStatus {
 /// read a semicolon-separated file. Every row builder goes through it.
 [[nodiscard]] std::string name_field(const std::string& name);
 
+/// What a solve came to besides its status and time, as each runner reads
+/// it from its solver. A value the solver does not define for the run (no
+/// solution, an infinite gap) is empty.
+struct SearchFigures {
+  /// The objective value of the best solution found.
+  std::optional<double> objective;
+  std::optional<double> dual_bound;
+  /// The solver's relative gap, in percent.
+  std::optional<double> gap_percent;
+  /// Branch-and-bound nodes.
+  std::optional<double> nodes;
+  bool maximize = false;
+};
+
+/// The numbers behind a model's row, for the details file, the check against
+/// known optima and a batch's summary.
+struct OutcomeFigures {
+  Outcome outcome = Outcome::Unknown;
+  double seconds = 0;
+  SearchFigures search;
+};
+
+/// The status's word in the results file.
+[[nodiscard]] const char* outcome_word(Outcome outcome);
+
+/// The figures of the rows in `result_rows`, one each, in the same order.
+extern std::vector<OutcomeFigures> result_figures;
+
 /// One model's console block and result row, built in the order the runners
 /// read their solver's values: the NOME line when constructed, then the time,
 /// the status and the objective, and the row is appended by finish().
@@ -60,10 +89,13 @@ class OutcomeReport {
   void objective(double value);
   /// For a run that has no objective value to give: the Z field stays empty.
   void no_objective();
+  /// Figures that go into no console line and no field of the row.
+  void search(const SearchFigures& figures);
   void finish();
 
  private:
   std::string row_;
+  OutcomeFigures figures_;
 };
 
 }  // namespace vardelmo

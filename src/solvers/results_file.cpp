@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include "base/shell_settings.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr std::uint32_t kPending = UINT32_MAX;
 constexpr std::uint32_t kNoRow = UINT32_MAX - 1;
-constexpr std::string_view kHeader = "SOLVER;NOME;TEMPO;STATUS;Z";
 
 struct CloseFile {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -31,15 +31,20 @@ std::string results_file_path(const std::string& folder) {
   return folder + platform::path_separator + "sol_stat.csv";
 }
 
-ResultsFile::ResultsFile(std::string output_folder, std::size_t entries)
-    : path_(results_file_path(output_folder)),
+std::string details_file_path(const std::string& folder) {
+  return folder + platform::path_separator + "sol_detalhes.csv";
+}
+
+ResultsFile::ResultsFile(std::string path, std::string_view header, std::size_t entries)
+    : path_(std::move(path)),
+      header_(header),
       // A crash or a full disk in the middle of a rewrite must not cost the
       // rows already on disk: it is written beside the file, then put in
       // its place.
       temporary_(path_ + ".tmp"),
       solver_(shell_settings.solver),
       slots_(entries, kPending),
-      done_bytes_(kHeader.size() + std::strlen(platform::line_end)) {
+      done_bytes_(header.size() + std::strlen(platform::line_end)) {
   std::error_code error;
   native_path_ = platform::native_path(path_, error);
   native_temporary_ = platform::native_path(temporary_, error);
@@ -106,7 +111,7 @@ void ResultsFile::rewrite_whole() {
   File file(std::fopen(temporary_.c_str(), "wb"));
   if (!file) return;
   // Row by row through the stream's buffer: no second copy of every row.
-  bool written = put(file.get(), kHeader) && put(file.get(), platform::line_end);
+  bool written = put(file.get(), header_) && put(file.get(), platform::line_end);
   for (std::size_t entry = 0; written && entry < end_; ++entry) {
     if (slots_[entry] >= kNoRow) continue;
     written = put(file.get(), solver_) && put(file.get(), ";") &&

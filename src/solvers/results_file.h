@@ -15,13 +15,21 @@ namespace vardelmo {
 /// The results file of `folder`: "sol_stat.csv" after the separator, which
 /// is added even when the folder text ends with one.
 [[nodiscard]] std::string results_file_path(const std::string& folder);
+/// Its header.
+inline constexpr std::string_view kResultsHeader = "SOLVER;NOME;TEMPO;STATUS;Z";
 
-/// The results file of one batch over `entries` entries, brought up to date
-/// as entries finish: after each, results_file_path(output_folder) holds the
-/// header and the rows of the finished entries, in entry order.
+/// The details file of `folder`, "sol_detalhes.csv", named as the results file.
+[[nodiscard]] std::string details_file_path(const std::string& folder);
+inline constexpr std::string_view kDetailsHeader =
+    "SOLVER;NOME;TEMPO;STATUS;Z;LIMITANTE_DUAL;GAP;NOS;REFERENCIA;CONFERE";
+
+/// A results file of one batch over `entries` entries, brought up to date
+/// as entries finish: after each, the file at `path` holds `header` and the
+/// rows of the finished entries, in entry order, each after the solver's
+/// name.
 class ResultsFile {
  public:
-  ResultsFile(std::string output_folder, std::size_t entries);
+  ResultsFile(std::string path, std::string_view header, std::size_t entries);
   /// Entry `entry` finished with this row (without its SOLVER field, as
   /// OutcomeReport builds it: "NOME;TEMPO;STATUS;Z;"), or with none
   /// (std::nullopt: not a model, or no row). Entries may finish in any
@@ -36,6 +44,7 @@ class ResultsFile {
   void rewrite_whole();
 
   std::string path_;
+  std::string_view header_;
   std::string temporary_;
   std::filesystem::path native_path_;
   std::filesystem::path native_temporary_;

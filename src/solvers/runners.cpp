@@ -17,7 +17,9 @@ bool scip_library_fits() {
   return false;
 }
 
-bool run_scip(const std::string& model_path) { return run_scip_model(model_path); }
+bool run_scip(const std::string& model_path, const std::string& solution_path) {
+  return run_scip_model(model_path, solution_path);
+}
 
 // The Gurobi library is loaded for the first Gurobi batch; one that cannot be
 // loaded stops the batch before its first model.
@@ -32,9 +34,9 @@ bool gurobi_library_loads() {
   }
 }
 
-bool run_gurobi(const std::string& model_path) {
+bool run_gurobi(const std::string& model_path, const std::string& solution_path) {
   try {
-    return run_gurobi_model(model_path);
+    return run_gurobi_model(model_path, solution_path);
   } catch (const GRBException& error) {
     // The model has no row; the rest of the batch still runs.
     print_error("Erro do Gurobi (código " + std::to_string(error.getErrorCode()) +
@@ -43,7 +45,7 @@ bool run_gurobi(const std::string& model_path) {
   }
 }
 
-bool run_nothing(const std::string&) { return false; }
+bool run_nothing(const std::string&, const std::string&) { return false; }
 
 const SolverRunner kRunners[] = {
     {"SCIP", scip_library_fits, always, run_scip},

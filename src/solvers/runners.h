@@ -14,8 +14,9 @@ struct SolverRunner {
   /// Once the folders are known, before the first model: false, after saying
   /// why, when no model can be solved.
   bool (*prepare)();
-  /// One model: true when it got its row.
-  bool (*run)(const std::string& model_path);
+  /// One model: true when it got its row. With a `solution_path`, a model
+  /// that has a solution leaves its best there.
+  bool (*run)(const std::string& model_path, const std::string& solution_path);
 };
 
 /// Whether a batch entry is a model the runners solve: a name ending in

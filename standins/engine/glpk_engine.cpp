@@ -242,19 +242,40 @@ class InterruptGuard {
   void (*previous_)(int);
 };
 
-void stop_when_interrupted(glp_tree* tree, void*) {
+// What branch and cut has done so far, as its callback sees it. Plain data:
+// a fatal error in GLPK jumps over the frames that hold it.
+struct SearchTrack {
+  long long nodes = 0;
+  bool has_bound = false;
+  double bound = 0.0;
+};
+
+void follow_search(glp_tree* tree, void* info) {
+  SearchTrack& track = *static_cast<SearchTrack*>(info);
+  if (glp_ios_reason(tree) == GLP_IPREPRO) ++track.nodes;
+  // The best active node's bound is the bound on every solution left.
+  if (const int best = glp_ios_best_node(tree); best != 0) {
+    track.bound = glp_ios_node_bound(tree, best);
+    track.has_bound = true;
+  }
   if (interrupt_requested) glp_ios_terminate(tree);
 }
 
-SolveResult from_intopt(glp_prob* problem, int rc) {
+SolveResult from_intopt(glp_prob* problem, int rc, const SearchTrack& track) {
   SolveResult result;
   const int status = glp_mip_status(problem);
   result.has_solution = status == GLP_OPT || status == GLP_FEAS;
   if (result.has_solution) result.objective = glp_mip_obj_val(problem);
+  result.nodes = track.nodes;
+  result.has_dual_bound = track.has_bound;
+  result.dual_bound = track.bound;
   if (rc == 0 && status == GLP_OPT) {
     result.outcome = Outcome::optimal;
+    result.has_dual_bound = true;
+    result.dual_bound = result.objective;
   } else if (rc == 0 && status == GLP_NOFEAS) {
     result.outcome = Outcome::infeasible;
+    result.has_dual_bound = false;
   } else if (rc == GLP_ETMLIM) {
     result.outcome = Outcome::time_limit;
   } else if (rc == GLP_ESTOP) {
@@ -265,13 +286,15 @@ SolveResult from_intopt(glp_prob* problem, int rc) {
   return result;
 }
 
-glp_iocp branch_and_cut_parameters(int message_level, int time_limit_ms, bool presolve) {
+glp_iocp branch_and_cut_parameters(int message_level, int time_limit_ms, bool presolve,
+                                   SearchTrack& track) {
   glp_iocp parameters;
   glp_init_iocp(&parameters);
   parameters.msg_lev = message_level;
   parameters.tm_lim = time_limit_ms;
   parameters.presolve = presolve ? GLP_ON : GLP_OFF;
-  parameters.cb_func = stop_when_interrupted;
+  parameters.cb_func = follow_search;
+  parameters.cb_info = &track;
   // The cut generators are what make the classic MIPLIB instances finish
   // in seconds rather than minutes.
   parameters.gmi_cuts = GLP_ON;
@@ -285,7 +308,7 @@ glp_iocp branch_and_cut_parameters(int message_level, int time_limit_ms, bool pr
 // solution" without telling infeasible from unbounded; the LP relaxation,
 // solved without presolve, does.
 SolveResult settle_presolver_verdict(glp_prob* problem, int intopt_rc, int message_level,
-                                     const Deadline& deadline) {
+                                     const Deadline& deadline, SearchTrack& track) {
   SolveResult result;
   glp_smcp parameters;
   glp_init_smcp(&parameters);
@@ -321,8 +344,8 @@ SolveResult settle_presolver_verdict(glp_prob* problem, int intopt_rc, int messa
       } else {
         // Conflicting verdicts: search again from the relaxation's optimal basis.
         const glp_iocp again =
-            branch_and_cut_parameters(message_level, deadline.remaining_ms(), false);
-        return from_intopt(problem, glp_intopt(problem, &again));
+            branch_and_cut_parameters(message_level, deadline.remaining_ms(), false, track);
+        return from_intopt(problem, glp_intopt(problem, &again), track);
       }
     default:
       return result;  // unknown
@@ -331,7 +354,8 @@ SolveResult settle_presolver_verdict(glp_prob* problem, int intopt_rc, int messa
 
 // Holds, as everything it calls, no object with a destructor: a fatal error
 // in GLPK jumps over these frames.
-SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& deadline) {
+SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& deadline,
+                SearchTrack& track) {
   SolveResult result;
   if (!(options.time_limit > 0.0)) {
     result.outcome = Outcome::time_limit;
@@ -343,11 +367,11 @@ SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& 
   }
   const int message_level = options.log ? GLP_MSG_ON : GLP_MSG_OFF;
   const glp_iocp parameters =
-      branch_and_cut_parameters(message_level, deadline.remaining_ms(), true);
+      branch_and_cut_parameters(message_level, deadline.remaining_ms(), true, track);
   const int rc = glp_intopt(problem, &parameters);
   if (rc == GLP_ENOPFS || rc == GLP_ENODFS)
-    return settle_presolver_verdict(problem, rc, message_level, deadline);
-  return from_intopt(problem, rc);
+    return settle_presolver_verdict(problem, rc, message_level, deadline, track);
+  return from_intopt(problem, rc, track);
 }
 
 // GLPK ends the process when its error hook returns, so the hook never does.
@@ -358,7 +382,8 @@ SolveResult run(glp_prob* problem, const SolveOptions& options, const Deadline& 
 // A model can drive GLPK into one of its internal errors, which end the
 // process unless its hook leaves; freeing the whole environment is then
 // GLPK's documented way back.
-SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const Deadline& deadline) {
+SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const Deadline& deadline,
+                        SearchTrack& track) {
   std::jmp_buf landing;
   glp_error_hook(leave_glpk, &landing);
   if (setjmp(landing) != 0) {
@@ -368,12 +393,14 @@ SolveResult run_guarded(glp_prob* problem, const SolveOptions& options, const De
     failed.glpk_failed = true;
     return failed;
   }
-  const SolveResult result = run(problem, options, deadline);
+  const SolveResult result = run(problem, options, deadline, track);
   glp_error_hook(nullptr, nullptr);
   return result;
 }
 
 }  // namespace
+
+double column_value(glp_prob* problem, int j) { return glp_mip_col_val(problem, j); }
 
 SolveResult solve(glp_prob& problem, const SolveOptions& options) {
   const Clock::time_point start = Clock::now();
@@ -382,7 +409,8 @@ SolveResult solve(glp_prob& problem, const SolveOptions& options) {
   InterruptGuard interrupt;
   std::optional<TermHookGuard> hook;
   if (options.log && options.log_sink) hook.emplace(options.log_sink);
-  SolveResult result = run_guarded(&problem, options, deadline);
+  SearchTrack track;
+  SolveResult result = run_guarded(&problem, options, deadline, track);
   result.seconds = deadline.elapsed();
   return result;
 }

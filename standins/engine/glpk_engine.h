@@ -106,6 +106,11 @@ struct SolveResult {
   bool has_solution = false;
   double objective = 0.0;  // in the model's own sense; valid with has_solution
   double seconds = 0.0;    // wall-clock time of the solve
+  // The bound branch and cut proved, in the model's own sense: the optimum
+  // once proven; none for an infeasible problem or before a search began.
+  bool has_dual_bound = false;
+  double dual_bound = 0.0;
+  long long nodes = 0;  // subproblems branch and cut processed
   // GLPK stopped on an internal error (one it would end the process for,
   // such as a scale factor it cannot use). Its environment then had to be
   // freed, and with it the problem and every other GLPK object of the
@@ -119,6 +124,9 @@ struct SolveResult {
 // May tighten bounds in place (integer columns with fractional bounds,
 // double bounds that coincide); the feasible set stays the same.
 SolveResult solve(glp_prob& problem, const SolveOptions& options);
+
+// After a solve: column `j`'s (1-based) value in the best solution found.
+double column_value(glp_prob* problem, int j);
 
 // GLPK time limits are int milliseconds with INT_MAX meaning "none".
 int time_limit_ms(double seconds) noexcept;

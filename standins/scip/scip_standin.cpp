@@ -2,11 +2,14 @@
 
 #include <strings.h>
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "call_journal.h"
 #include "glpk_engine.h"
@@ -15,6 +18,15 @@
 #include "scip/standin_control.h"
 
 namespace engine = vardelmo::engine;
+
+// A column of the problem as read, 1-based as GLPK counts.
+struct SCIP_Var {
+  int column = 0;
+  std::string name;
+};
+
+// The one solution an instance keeps: the best.
+struct SCIP_Sol {};
 
 struct Scip {
   bool lp_reader = false;  // included with the default plugins
@@ -26,6 +38,13 @@ struct Scip {
   SCIP_Real solving_time = 0.0;
   bool has_solution = false;
   SCIP_Real primal_bound = 0.0;
+  bool solved = false;
+  bool has_dual_bound = false;
+  SCIP_Real dual_bound = 0.0;
+  SCIP_Longint nodes = 0;
+  std::vector<std::unique_ptr<SCIP_Var>> variables;
+  std::vector<SCIP_VAR*> variable_list;
+  SCIP_Sol best;
 };
 
 namespace {
@@ -102,6 +121,31 @@ void forget_solve(Scip& scip) {
   scip.solving_time = 0.0;
   scip.has_solution = false;
   scip.primal_bound = 0.0;
+  scip.solved = false;
+  scip.has_dual_bound = false;
+  scip.dual_bound = 0.0;
+  scip.nodes = 0;
+}
+
+// The problem's columns, in the order read.
+void list_variables(Scip& scip) {
+  scip.variables.clear();
+  scip.variable_list.clear();
+  if (!scip.problem) return;
+  const int columns = glp_get_num_cols(scip.problem.get());
+  for (int j = 1; j <= columns; ++j) {
+    const char* name = glp_get_col_name(scip.problem.get(), j);
+    scip.variables.push_back(std::make_unique<SCIP_Var>(SCIP_Var{j, name != nullptr ? name : ""}));
+    scip.variable_list.push_back(scip.variables.back().get());
+  }
+}
+
+// For the queries that return a value and have no return code to refuse with.
+bool unusable(const char* function, const SCIP* scip) {
+  journal().enter(function);
+  if (scip != nullptr) return false;
+  no_instance(function);
+  return true;
 }
 
 // GLPK freed the problem after an internal error, in this instance's solve
@@ -233,6 +277,7 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
       // The reader has already discarded the previous problem.
       scip->problem.reset();
       forget_solve(*scip);
+      list_variables(*scip);
     }
     if (read.status == engine::ReadStatus::no_file) {
       STANDIN_ERROR("cannot open file <%s> for reading: %s\n", filename, read.message.c_str());
@@ -252,6 +297,7 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
     scip->problem = std::move(read.problem);
     scip->maximise = size.maximise;
     forget_solve(*scip);
+    list_variables(*scip);
     print_info(
         *scip,
         "original problem has %d variables (%d bin, %d int, %d impl, %d cont) and %d constraints\n",
@@ -310,6 +356,10 @@ SCIP_RETCODE SCIPsolve(SCIP* scip) {
     scip->status = to_status(result.outcome);
     scip->has_solution = result.has_solution;
     scip->primal_bound = result.objective;
+    scip->solved = true;
+    scip->has_dual_bound = result.has_dual_bound;
+    scip->dual_bound = result.dual_bound;
+    scip->nodes = result.nodes;
     print_info(*scip, "\nSCIP Status        : %s\n", status_text(scip->status));
     print_info(*scip, "Solving Time (sec) : %.2f\n", scip->solving_time);
     print_info(*scip, "Primal Bound       : %+.14e (%d solutions)\n", primal_bound(*scip),
@@ -343,6 +393,84 @@ SCIP_Real SCIPgetPrimalbound(SCIP* scip) {
     return kInfinity;
   }
   return primal_bound(*scip);
+}
+
+SCIP_STAGE SCIPgetStage(SCIP* scip) {
+  if (unusable("SCIPgetStage", scip)) return SCIP_STAGE_INIT;
+  if (!scip->problem) return SCIP_STAGE_INIT;
+  if (!scip->solved) return SCIP_STAGE_PROBLEM;
+  // A solve stopped by a limit could go on, as SCIP's.
+  const bool final = scip->status == SCIP_STATUS_OPTIMAL || scip->status == SCIP_STATUS_INFEASIBLE ||
+                     scip->status == SCIP_STATUS_UNBOUNDED || scip->status == SCIP_STATUS_INFORUNBD;
+  return final ? SCIP_STAGE_SOLVED : SCIP_STAGE_SOLVING;
+}
+
+SCIP_Real SCIPgetDualbound(SCIP* scip) {
+  if (unusable("SCIPgetDualbound", scip)) return kInfinity;
+  if (scip->has_dual_bound) return scip->dual_bound;
+  // As SCIP: an infeasible problem's bound is the infinity beyond every value.
+  return scip->maximise ? -kInfinity : kInfinity;
+}
+
+SCIP_Real SCIPgetGap(SCIP* scip) {
+  if (unusable("SCIPgetGap", scip)) return kInfinity;
+  if (!scip->has_solution || !scip->has_dual_bound) return kInfinity;
+  const SCIP_Real primal = scip->primal_bound;
+  const SCIP_Real dual = scip->dual_bound;
+  if (primal == dual) return 0.0;
+  // SCIP's definition: |primal - dual| / min(|primal|, |dual|), infinite
+  // across zero.
+  if (primal == 0.0 || dual == 0.0 || (primal > 0) != (dual > 0)) return kInfinity;
+  return std::fabs(primal - dual) / std::fmin(std::fabs(primal), std::fabs(dual));
+}
+
+SCIP_Longint SCIPgetNTotalNodes(SCIP* scip) {
+  if (unusable("SCIPgetNTotalNodes", scip)) return 0;
+  return scip->nodes;
+}
+
+int SCIPgetNSols(SCIP* scip) {
+  if (unusable("SCIPgetNSols", scip)) return 0;
+  return scip->has_solution ? 1 : 0;
+}
+
+SCIP_Real SCIPinfinity(SCIP* scip) {
+  unusable("SCIPinfinity", scip);
+  return kInfinity;
+}
+
+SCIP_OBJSENSE SCIPgetObjsense(SCIP* scip) {
+  if (unusable("SCIPgetObjsense", scip)) return SCIP_OBJSENSE_MINIMIZE;
+  return scip->maximise ? SCIP_OBJSENSE_MAXIMIZE : SCIP_OBJSENSE_MINIMIZE;
+}
+
+int SCIPgetNOrigVars(SCIP* scip) {
+  if (unusable("SCIPgetNOrigVars", scip)) return 0;
+  return static_cast<int>(scip->variable_list.size());
+}
+
+SCIP_VAR** SCIPgetOrigVars(SCIP* scip) {
+  if (unusable("SCIPgetOrigVars", scip)) return nullptr;
+  return scip->variable_list.data();
+}
+
+const char* SCIPvarGetName(SCIP_VAR* var) { return var->name.c_str(); }
+
+SCIP_SOL* SCIPgetBestSol(SCIP* scip) {
+  if (unusable("SCIPgetBestSol", scip)) return nullptr;
+  return scip->has_solution ? &scip->best : nullptr;
+}
+
+SCIP_Real SCIPgetSolVal(SCIP* scip, SCIP_SOL* sol, SCIP_VAR* var) {
+  if (unusable("SCIPgetSolVal", scip) || sol != &scip->best || !scip->has_solution ||
+      !engine::is_alive(scip->problem))
+    return 0.0;
+  return engine::column_value(scip->problem.get(), var->column);
+}
+
+SCIP_Real SCIPgetSolOrigObj(SCIP* scip, SCIP_SOL* sol) {
+  if (unusable("SCIPgetSolOrigObj", scip) || sol != &scip->best) return kInfinity;
+  return scip->primal_bound;
 }
 
 SCIP_RETCODE SCIPfree(SCIP** scip) {

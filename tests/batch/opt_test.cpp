@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <regex>
 #include <sstream>
@@ -173,20 +174,34 @@ TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
   }
 }
 
+// Stopped by the limit: no solution (hard.lp) or one short of proven
+// (gap.lp, whose bound of 1000 stays below every solution found soon).
 TEST_F(Opt, TimeLimitStopsAModel) {
   write_file(models.path() / "hard.lp", hard_model());
-  ProcessResult r =
-      run_vardelmo(opt_session(models.path(), output.path(), "time_limit\n0,5\n"), work.path());
-  EXPECT_NE(r.out.find("NOME: hard.lp\nTEMPO: "), std::string::npos);
-  EXPECT_NE(r.out.find("\nSTATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n"), std::string::npos);
-  EXPECT_EQ(mask_times(csv()),
-            results_file({"SCIP;hard.lp;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;"
-                          "100000000000000000000,000000;"}));
-  // About half a second, not the seconds that solving it would take.
-  std::smatch time;
-  std::string file = csv();
-  ASSERT_TRUE(std::regex_search(file, time, std::regex(";([0-9]+),([0-9]+);PROCESSO")));
-  EXPECT_LT(std::stod(time[1].str() + "." + time[2].str()), 5.0);
+  write_file(models.path() / "gap.lp", hard_model(true));
+  ProcessResult r = run_vardelmo(
+      opt_session(models.path(), output.path(), "time_limit\n0,5\nsave_sol\ns\n"), work.path());
+  for (const std::string name : {"hard.lp", "gap.lp"})
+    EXPECT_NE(mask_console(r.out).find(block(name, "PROCESSO INTERROMPIDO - LIMITE DE TEMPO")),
+              std::string::npos);
+  std::smatch gap;
+  const std::string details = read_text_file(output.path() / "sol_detalhes.csv");
+  ASSERT_TRUE(std::regex_search(details, gap, std::regex(
+      "\nSCIP;gap\\.lp;[0-9,]+;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;([0-9]+),000000;"
+      "1000,000000;([0-9]+,[0-9]+);[0-9]+,000000;;;\n"))) << details;
+  EXPECT_GT(std::stod(gap[1]), 1000);
+  EXPECT_GT(std::stod(std::regex_replace(gap[2].str(), std::regex(","), ".")), 0);
+  // Without a solution there is no gap.
+  EXPECT_TRUE(std::regex_search(mask_times(details), std::regex(
+      "\nSCIP;hard\\.lp;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;"
+      "100000000000000000000,000000;-?[0-9]+,[0-9]{6};;[0-9]+,000000;;;\n"))) << details;
+  EXPECT_EQ(listing_order(output.path() / "solucoes"), std::vector<std::string>{"gap.sol"});
+  // About half a second each, not the seconds that solving them would take.
+  const std::string file = csv();
+  const std::regex stopped(";([0-9]+),([0-9]+);PROCESSO");
+  for (auto time = std::sregex_iterator(file.begin(), file.end(), stopped);
+       time != std::sregex_iterator(); ++time)
+    EXPECT_LT(std::stod((*time)[1].str() + "." + (*time)[2].str()), 5.0);
 }
 
 TEST_F(Opt, RefusedTimeLimitIsReportedAndTheModelStillSolves) {
@@ -257,14 +272,22 @@ TEST_F(Opt, SeveralAtOnceGiveTheBlocksAndRowsOfOneAtATime) {
     copy_model(name, models.path());
   copy_model("unbounded.lp", models.path(), "a;b.lp");
   write_file(models.path() / "notes.txt", "not a model\n");
-  ProcessResult one = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  write_classic_references(models.path());
+  const std::string keep = "save_sol\ns\n";
+  ProcessResult one = run_vardelmo(opt_session(models.path(), output.path(), keep), work.path());
   const std::string rows = mask_times(csv());
+  const std::string details = mask_times(read_text_file(output.path() / "sol_detalhes.csv"));
+  const std::string solution = read_file(output.path() / "solucoes" / "lseu.sol");
+  fs::remove_all(output.path() / "solucoes");
   ProcessResult three =
-      run_vardelmo(opt_session(models.path(), output.path(), "jobs\n3\n"), work.path());
+      run_vardelmo(opt_session(models.path(), output.path(), keep + "jobs\n3\n"), work.path());
   EXPECT_EQ(blocks_in_entry_order(mask_console(three.out)),
-            kBanner + kPrompt + kAskJobs + mask_console(one.out).substr(kBanner.size()));
+            kBanner + kPrompt + kAskSaveSol + kPrompt + kAskJobs +
+                mask_console(one.out).substr(kBanner.size() + kPrompt.size() + kAskSaveSol.size()));
   EXPECT_EQ(mask_library_errors(three.err), mask_library_errors(one.err));
   EXPECT_EQ(mask_times(csv()), rows);
+  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_detalhes.csv")), details);
+  EXPECT_EQ(read_file(output.path() / "solucoes" / "lseu.sol"), solution);
   EXPECT_EQ(three.status, 0);
 }
 
@@ -304,11 +327,29 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
   }
 }
 
+// With their known optima beside them, one of them wrong, and each model's
+// best solution kept.
 TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {
   copy_classic_instances(models.path());
-  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
-  EXPECT_EQ(mask_library_errors(r.err), "");
+  write_classic_references(models.path());
+  ProcessResult r =
+      run_vardelmo(opt_session(models.path(), output.path(), "save_sol\ns\n"), work.path());
+  EXPECT_EQ(mask_library_errors(r.err),
+            "Linha 8 de " + models / "classic.solu" + " ilegível; ela foi ignorada.\n");
   expect_classic_results(csv(), "SCIP", "100000000000000000000,000000");
+  expect_classic_details(read_text_file(output.path() / "sol_detalhes.csv"), csv());
+  const std::string console = mask_console(r.out);
+  for (const std::string& name : listing_order(models.path())) {
+    if (name == "classic.solu") continue;
+    const std::string status = name == "stein27_inf.lp" ? "PROBLEMA INFACTIVEL" : "SOL OTIMA";
+    EXPECT_NE(console.find(block(name, status) + classic_verdict(name)),
+              std::string::npos)
+        << name << console;
+  }
+  std::vector<std::string> solutions = listing_order(output.path() / "solucoes");
+  std::sort(solutions.begin(), solutions.end());
+  EXPECT_EQ(solutions, (std::vector<std::string>{"bell5.sol", "egout.sol", "flugpl.sol",
+                                                 "lseu.sol", "p0548.sol"}));
 }
 
 }  // namespace

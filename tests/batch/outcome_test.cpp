@@ -112,14 +112,14 @@ class Results : public ::testing::Test {
 // A second name of the file shows its content only while it is written in
 // place, not replaced.
 TEST_F(Results, RowsAreWrittenInEntryOrderInPlaceWhateverOrderEntriesFinishIn) {
-  ResultsFile in_order(folder(), 3);
+  ResultsFile in_order(results_file_path(folder()), kResultsHeader, 3);
   in_order.finish(0, row('a'));
   test::fs::create_hard_link(csv, output.path() / "link");
   in_order.finish(1, std::nullopt);
   in_order.finish(2, row('c'));
   EXPECT_EQ(test::read_text_file(output.path() / "link"), with_rows("ac"));
 
-  ResultsFile any_order(folder(), 5);
+  ResultsFile any_order(results_file_path(folder()), kResultsHeader, 5);
   any_order.finish(3, row('d'));
   test::fs::remove(output.path() / "link");
   test::fs::create_hard_link(csv, output.path() / "link");
@@ -147,7 +147,7 @@ TEST_F(Results, AFileChangedByAnyoneElseIsRewrittenWhole) {
          test::fs::last_write_time(csv, time + std::chrono::seconds(1));
        }},
   };
-  ResultsFile results(folder(), 5);
+  ResultsFile results(results_file_path(folder()), kResultsHeader, 5);
   results.finish(0, row('a'));
   std::string names = "a";
   for (const auto& [what, change] : changes) {
@@ -159,14 +159,14 @@ TEST_F(Results, AFileChangedByAnyoneElseIsRewrittenWhole) {
 }
 
 TEST_F(Results, NothingIsWrittenBeforeTheFirstRowWhichReplacesAStaleFile) {
-  ResultsFile without_rows(folder(), 2);
+  ResultsFile without_rows(results_file_path(folder()), kResultsHeader, 2);
   without_rows.finish(1, std::nullopt);
   without_rows.finish(0, std::nullopt);
   EXPECT_FALSE(test::fs::exists(csv));
 
   const std::string stale = test::kResultsHeader + "GUROBI;" + row('z') + "\n";
   test::write_file(csv, stale);
-  ResultsFile results(folder(), 2);
+  ResultsFile results(results_file_path(folder()), kResultsHeader, 2);
   results.finish(0, std::nullopt);
   EXPECT_EQ(test::read_file(csv), stale);
   results.finish(1, row('b'));

@@ -16,6 +16,7 @@ const std::string kHelp =
     " verbose        imprime log da otimização (s/n)\n"
     " jobs           número de modelos resolvidos ao mesmo tempo (padrão 1)\n"
     " cluster        enviar os modelos a um cluster Slurm (s/n, padrão n)\n"
+    " save_sol       gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
@@ -99,10 +100,11 @@ TEST(Settings, TimeLimitIsSilentOnSuccessAndSaysSoOnARejectedLine) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(Settings, VerboseAndClusterTakeExactlySOrN) {
+TEST(Settings, YesNoSettingsTakeExactlySOrN) {
   for (const auto& [command, ask] :
        {std::pair{"verbose", kAskVerbose},
-        std::pair{"cluster", std::string("Enviar os modelos a um cluster Slurm? (s/n)> ")}}) {
+        std::pair{"cluster", std::string("Enviar os modelos a um cluster Slurm? (s/n)> ")},
+        std::pair{"save_sol", kAskSaveSol}}) {
     const std::string c = command;
     ProcessResult r =
         run_vardelmo(c + "\ns\n" + c + "\nn\n" + c + "\nS\n" + c + "\nn \n" + c + "\nsim\nexit\n");

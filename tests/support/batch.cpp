@@ -32,24 +32,33 @@ void copy_model(const std::string& name, const fs::path& folder, const std::stri
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
 }
 
-std::string hard_model() {
+std::string hard_model(bool with_slack) {
   const int rows = 4, columns = 36;
   std::uint32_t state = 12345;
   auto next = [&state] {
     state = state * 1103515245u + 12345u;
     return (state >> 16) % 100;
   };
-  std::string model = "Minimize\n obj: 0 x1\nSubject To\n";
+  std::string objective = "0 x1";
+  std::string constraints;
   for (int i = 0; i < rows; ++i) {
+    const std::string slack = "s" + std::to_string(i);
     long total = 0;
-    model += " r" + std::to_string(i) + ":";
+    constraints += " r" + std::to_string(i) + ":";
     for (int j = 1; j <= columns; ++j) {
       unsigned a = next();
       total += a;
-      model += " + " + std::to_string(a) + " x" + std::to_string(j);
+      constraints += " + " + std::to_string(a) + " x" + std::to_string(j);
     }
-    model += " = " + std::to_string(total / 2) + "\n";
+    if (with_slack) {
+      constraints += " + " + slack + "p - " + slack + "m";
+      objective += " + " + slack + "p + " + slack + "m";
+    }
+    constraints += " = " + std::to_string(total / 2) + "\n";
   }
+  std::string model = "Minimize\n obj: " + objective + (with_slack ? " + 1000 one" : "") +
+                      "\nSubject To\n" + constraints;
+  if (with_slack) model += "Bounds\n one = 1\n";
   model += "Binary\n";
   for (int j = 1; j <= columns; ++j) model += " x" + std::to_string(j) + "\n";
   return model + "End\n";
@@ -180,6 +189,79 @@ void expect_classic_results(const std::string& csv, const std::string& solver,
     EXPECT_NEAR(value, known, 1e-6 * std::abs(known)) << line;
   }
   EXPECT_EQ(count, 6);
+}
+
+}  // namespace vardelmo::test
+
+namespace vardelmo::test {
+
+void write_classic_references(const fs::path& folder) {
+  write_file(folder / "classic.solu",
+             "=opt= bell5 8966406.49\n=opt= egout 568.1007\n=opt= flugpl 1201500\n"
+             "=opt= lseu 1121\n=best= p0548 8700\n=inf= stein27_inf\n=opt= egout 1\n"
+             "=opt= lseu\n");
+}
+
+std::string classic_verdict(const std::string& name) {
+  if (name == "lseu.lp") return "CONFERE: NAO (referência 1121)\n";
+  if (name == "p0548.lp") return "CONFERE: MELHOR (referência 8700)\n";
+  return "CONFERE: SIM\n";
+}
+
+namespace {
+
+// CONFERE's word in the details file.
+std::string verdict_field(const std::string& name) {
+  const std::string line = classic_verdict(name);
+  return line.substr(9, line.find_first_of(" \n", 9) - 9);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::string> fields_of(const std::string& row) {
+  std::vector<std::string> fields;
+  std::istringstream split(row);
+  for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
+  return fields;
+}
+
+double comma_number(const std::string& text) {
+  return std::stod(std::regex_replace(text, std::regex(","), "."));
+}
+
+}  // namespace
+
+void expect_classic_details(const std::string& details, const std::string& results) {
+  std::istringstream detail_lines(details), result_lines(results);
+  std::string detail, result;
+  std::getline(detail_lines, detail);
+  EXPECT_EQ(detail, "SOLVER;NOME;TEMPO;STATUS;Z;LIMITANTE_DUAL;GAP;NOS;REFERENCIA;CONFERE");
+  std::getline(result_lines, result);
+  const std::map<std::string, std::string> references = {
+      {"bell5.lp", "8966406,490000"}, {"egout.lp", "568,100700"}, {"flugpl.lp", "1201500,000000"},
+      {"lseu.lp", "1121,000000"},     {"p0548.lp", "8700,000000"}, {"stein27_inf.lp", "INFACTIVEL"}};
+  int count = 0;
+  while (std::getline(result_lines, result)) {
+    ++count;
+    ASSERT_TRUE(std::getline(detail_lines, detail));
+    EXPECT_EQ(detail.substr(0, result.size()), result);
+    const std::vector<std::string> f = fields_of(detail);
+    ASSERT_EQ(f.size(), 10u) << detail;
+    EXPECT_EQ(f[8], references.at(f[1])) << detail;
+    EXPECT_EQ(f[9], verdict_field(f[1])) << detail;
+    EXPECT_TRUE(std::regex_match(f[7], std::regex("[0-9]+,000000"))) << detail;
+    if (f[1] == "stein27_inf.lp") {
+      EXPECT_EQ(f[5] + f[6], "") << detail;
+      continue;
+    }
+    // Solved to optimality: the bound is the optimum, the gap none.
+    EXPECT_NEAR(comma_number(f[5]), comma_number(f[4]), 1e-6 * std::abs(comma_number(f[4])));
+    EXPECT_EQ(f[6], "0,000000") << detail;
+  }
+  EXPECT_EQ(count, 6);
+  EXPECT_FALSE(std::getline(detail_lines, detail));
 }
 
 }  // namespace vardelmo::test

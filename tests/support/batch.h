@@ -31,8 +31,9 @@ std::vector<std::string> listing_order(const fs::path& folder);
 void copy_model(const std::string& name, const fs::path& folder, const std::string& as = "");
 
 /// A market-split instance: a few equality rows over binaries that branch
-/// and bound needs far more than a second to settle.
-std::string hard_model();
+/// and bound needs far more than a second to settle. With slack, a
+/// minimisation whose bound (1000) stays below every solution found soon.
+std::string hard_model(bool with_slack = false);
 
 /// Standard output of `opt` with mask_times applied and without what the
 /// solver library prints between a model's "MODELO" line and its "NOME" line
@@ -56,6 +57,20 @@ void copy_classic_instances(const fs::path& folder);
 /// relative, stein27_inf infeasible with `infeasible_z` as its Z field.
 void expect_classic_results(const std::string& csv, const std::string& solver,
                             const std::string& infeasible_z);
+
+/// Writes "classic.solu" into `folder`: the classic instances' known optima,
+/// one of them wrong (lseu's), p0548's as a best known value above its
+/// optimum, stein27_inf's infeasibility, and one line no reader takes.
+void write_classic_references(const fs::path& folder);
+
+/// Checks the details file of the classic instances against their results
+/// file and classic.solu: the rows' first five fields, a dual bound equal to
+/// each optimum, no gap, a node count, and each reference and its verdict.
+void expect_classic_details(const std::string& details, const std::string& results);
+
+/// The console lines the classic instances get from classic.solu, in the
+/// order `names` lists them.
+std::string classic_verdict(const std::string& name);
 
 /// "header\n" + one line per row, as the results file holds them.
 std::string results_file(const std::vector<std::string>& rows);

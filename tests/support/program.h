@@ -69,5 +69,6 @@ std::string folder_as_file_reason();
 extern const std::string kBanner;
 inline const std::string kPrompt = "Vardelmo> ";
 inline const std::string kAskJobs = "Digite o número de modelos resolvidos ao mesmo tempo> ";
+inline const std::string kAskSaveSol = "Gravar a melhor solução de cada modelo? (s/n)> ";
 
 }  // namespace vardelmo::test

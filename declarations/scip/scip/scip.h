@@ -29,6 +29,35 @@ typedef double SCIP_Real;
 typedef unsigned int SCIP_Bool;
 typedef struct Scip SCIP;
 typedef struct SCIP_Messagehdlr SCIP_MESSAGEHDLR;
+typedef long long SCIP_Longint;
+typedef struct SCIP_Var SCIP_VAR;
+typedef struct SCIP_Sol SCIP_SOL;
+
+enum SCIP_Objsense
+{
+   SCIP_OBJSENSE_MAXIMIZE = -1,
+   SCIP_OBJSENSE_MINIMIZE = +1
+};
+typedef enum SCIP_Objsense SCIP_OBJSENSE;
+
+enum SCIP_Stage
+{
+   SCIP_STAGE_INIT         =  0,
+   SCIP_STAGE_PROBLEM      =  1,
+   SCIP_STAGE_TRANSFORMING =  2,
+   SCIP_STAGE_TRANSFORMED  =  3,
+   SCIP_STAGE_INITPRESOLVE =  4,
+   SCIP_STAGE_PRESOLVING   =  5,
+   SCIP_STAGE_EXITPRESOLVE =  6,
+   SCIP_STAGE_PRESOLVED    =  7,
+   SCIP_STAGE_INITSOLVE    =  8,
+   SCIP_STAGE_SOLVING      =  9,
+   SCIP_STAGE_SOLVED       = 10,
+   SCIP_STAGE_EXITSOLVE    = 11,
+   SCIP_STAGE_FREETRANS    = 12,
+   SCIP_STAGE_FREE         = 13
+};
+typedef enum SCIP_Stage SCIP_STAGE;
 
 enum SCIP_Retcode
 {
@@ -99,6 +128,32 @@ SCIP_EXPORT SCIP_Real SCIPgetSolvingTime(SCIP* scip);
 /** objective of the best solution in the problem's own sense; without one,
  *  1e20 when minimising and -1e20 when maximising */
 SCIP_EXPORT SCIP_Real SCIPgetPrimalbound(SCIP* scip);
+/** where the instance stands; the queries below abort the process outside
+ *  the stages that SCIP allows them in (the gap: presolving to solved) */
+SCIP_EXPORT SCIP_STAGE SCIPgetStage(SCIP* scip);
+/** the bound proven for the objective in the problem's own sense; beyond
+ *  SCIPinfinity() in size when none is (an infeasible problem) */
+SCIP_EXPORT SCIP_Real SCIPgetDualbound(SCIP* scip);
+/** relative gap between primal and dual bound; SCIPinfinity() when it is not
+ *  defined (no solution, bounds of opposite signs) */
+SCIP_EXPORT SCIP_Real SCIPgetGap(SCIP* scip);
+/** branch-and-bound nodes processed, over all runs */
+SCIP_EXPORT SCIP_Longint SCIPgetNTotalNodes(SCIP* scip);
+/** solutions found */
+SCIP_EXPORT int SCIPgetNSols(SCIP* scip);
+/** the value SCIP takes for infinity */
+SCIP_EXPORT SCIP_Real SCIPinfinity(SCIP* scip);
+/** the problem's objective sense */
+SCIP_EXPORT SCIP_OBJSENSE SCIPgetObjsense(SCIP* scip);
+/** the variables of the problem as read, in their order */
+SCIP_EXPORT int SCIPgetNOrigVars(SCIP* scip);
+SCIP_EXPORT SCIP_VAR** SCIPgetOrigVars(SCIP* scip);
+SCIP_EXPORT const char* SCIPvarGetName(SCIP_VAR* var);
+/** the best solution found; NULL without one */
+SCIP_EXPORT SCIP_SOL* SCIPgetBestSol(SCIP* scip);
+SCIP_EXPORT SCIP_Real SCIPgetSolVal(SCIP* scip, SCIP_SOL* sol, SCIP_VAR* var);
+/** a solution's objective value in the problem's own sense */
+SCIP_EXPORT SCIP_Real SCIPgetSolOrigObj(SCIP* scip, SCIP_SOL* sol);
 
 /** prints "[<sourcefile>:<sourceline>] ERROR: " on the error output shared by
  *  all instances, whatever their message handlers */
