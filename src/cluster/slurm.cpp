@@ -39,6 +39,12 @@ bool run_slurm(const std::vector<std::string>& command, platform::CommandOutcome
   return false;
 }
 
+bool cancel(const std::string& target, std::string& why) {
+  platform::CommandOutcome outcome;
+  if (run_slurm({"scancel", target}, outcome, why)) return true;
+  return outcome.started && is_about_an_ended_job(outcome.errors);
+}
+
 bool is_number(const std::string& text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -83,8 +89,8 @@ const StateWord kStates[] = {
     {"BOOT_FAIL", TaskPhase::finished, TaskEnd::node_failure},
 };
 
-// One line of squeue: index|state|reason|wait status|. False for a line
-// that is not one.
+}  // namespace
+
 bool read_task_line(const std::string& line, int tasks, int& index, TaskState& state) {
   const std::vector<std::string> fields = fields_of(line);
   if (fields.size() != 4 || !is_number(fields[0]) || fields[0].size() > 9) return false;
@@ -108,14 +114,6 @@ bool read_task_line(const std::string& line, int tasks, int& index, TaskState& s
   }
   return true;
 }
-
-bool cancel(const std::string& target, std::string& why) {
-  platform::CommandOutcome outcome;
-  if (run_slurm({"scancel", target}, outcome, why)) return true;
-  return outcome.started && is_about_an_ended_job(outcome.errors);
-}
-
-}  // namespace
 
 bool slurm_answers(std::string& why) {
   platform::CommandOutcome outcome;

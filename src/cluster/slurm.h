@@ -78,6 +78,12 @@ struct TaskState {
   std::string reason;
 };
 
+/// Reads one line of the squeue query of poll_array, one task's
+/// "index|state|reason|wait status|", into `index` and `state`; false for a
+/// line that is not one, or one of a task not below `tasks`.
+[[nodiscard]] bool read_task_line(const std::string& line, int tasks, int& index,
+                                  TaskState& state);
+
 /// The state of each of the `tasks` tasks of `job`, indexed by task, from
 /// one query to the controller (a few milliseconds: fit for every second).
 /// Nothing, with `why`, when the controller cannot be asked.

@@ -2,25 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <regex>
-#include <sstream>
 
 #include "batch.h"
 
 namespace vardelmo::test {
 namespace {
 
-
-class GurobiOpt : public ::testing::Test {
+class GurobiOpt : public BatchTest {
  protected:
   void SetUp() override { place_gurobi_library(work.path()); }
   ProcessResult run(const std::string& settings = "") {
-    return run_vardelmo("solver\nGUROBI\n" + settings + "opt\n" + models.path().string() + "\n" +
-                            output.path().string() + "\nexit\n",
-                        work.path());
+    return run_opt("solver\nGUROBI\n" + settings);
   }
-  std::string csv() const { return read_text_file(output.path() / "sol_stat.csv"); }
   /// Standard output from the first model header to the prompt after the batch.
   static std::string batch_part(const std::string& out) {
     const std::size_t ask = out.find(kAskOutput);
@@ -31,7 +26,6 @@ class GurobiOpt : public ::testing::Test {
     const std::size_t begin = ask + kAskOutput.size();
     return out.substr(begin, out.rfind(kPrompt) - begin);
   }
-  TempFolder work, models, output;
 };
 
 TEST_F(GurobiOpt, OptimalModelPrintsItsOwnLinesBeforeTheBlock) {
@@ -39,7 +33,7 @@ TEST_F(GurobiOpt, OptimalModelPrintsItsOwnLinesBeforeTheBlock) {
   ProcessResult r = run();
   EXPECT_EQ(mask_times(batch_part(r.out)),
             model_header(0) + "Optimal objective: 31.3375\nTime: T\n" +
-                "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n");
+                model_block("decimals.lp", "SOL OTIMA"));
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
@@ -54,10 +48,10 @@ TEST_F(GurobiOpt, ModelsWithoutSolutionKeepTheirStatusAndAnEmptyObjective) {
   for (const std::string& name : listing_order(models.path())) {
     expected_out += model_header(i++);
     if (name == "infeasible.lp") {
-      expected_out += "Model is infeasible\nNOME: infeasible.lp\nTEMPO: T\nSTATUS: PROBLEMA INFACTIVEL\n";
+      expected_out += "Model is infeasible\n" + model_block(name, "PROBLEMA INFACTIVEL");
       rows.push_back("GUROBI;infeasible.lp;T;PROBLEMA INFACTIVEL;;");
     } else {
-      expected_out += "NOME: unbounded.lp\nTEMPO: T\nSTATUS: PROBLEMA ILIMITADO\n";
+      expected_out += model_block(name, "PROBLEMA ILIMITADO");
       rows.push_back("GUROBI;unbounded.lp;T;PROBLEMA ILIMITADO;;");
     }
   }
@@ -70,7 +64,7 @@ TEST_F(GurobiOpt, TimeLimitStopsAModel) {
   write_file(models.path() / "hard.lp", hard_model());
   ProcessResult r = run("time_limit\n0,5\n");
   EXPECT_EQ(mask_times(batch_part(r.out)),
-            model_header(0) + "NOME: hard.lp\nTEMPO: T\nSTATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n");
+            model_header(0) + model_block("hard.lp", "PROCESSO INTERROMPIDO - LIMITE DE TEMPO"));
   EXPECT_EQ(mask_times(csv()),
             results_file({"GUROBI;hard.lp;T;PROCESSO INTERROMPIDO - LIMITE DE TEMPO;;"}));
 }
@@ -87,7 +81,7 @@ TEST_F(GurobiOpt, PathsThatTheLibraryRefusesAreReportedAndTheBatchGoesOn) {
   for (const std::string& name : listing_order(models.path())) {
     expected_out += model_header(i++);
     if (name == "decimals.lp")
-      expected_out += "Optimal objective: 31.3375\nTime: T\nNOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+      expected_out += "Optimal objective: 31.3375\nTime: T\n" + model_block(name, "SOL OTIMA");
     if (name == "help" || name == "folderlp") ++refused;
   }
   EXPECT_EQ(mask_times(batch_part(r.out)), expected_out);

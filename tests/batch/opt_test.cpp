@@ -3,36 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
+#include <map>
 #include <regex>
-#include <sstream>
 
 #include "batch.h"
 
 namespace vardelmo::test {
 namespace {
 
-const std::string kNoModels = "Pasta de .lps inexistente ou inválida...\n";
-const std::string kNoOutput = "Pasta de output inexistente ou inválida...\n";
-
-
-std::string block(const std::string& name, const std::string& status) {
-  return "NOME: " + name + "\nTEMPO: T\n" + (status.empty() ? "" : "STATUS: " + status + "\n");
-}
-
-std::string opt_session(const fs::path& models, const fs::path& output,
-                        const std::string& before = "") {
-  return before + "opt\n" + models.string() + "\n" + output.string() + "\nexit\n";
-}
-
-class Opt : public ::testing::Test {
- protected:
-  TempFolder work, models, output;
-  std::string csv() const { return read_text_file(output.path() / "sol_stat.csv"); }
-};
+using Opt = BatchTest;
 
 TEST_F(Opt, EmptyFolderRunsNothingAndWritesNoResults) {
-  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult r = run_opt();
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kAskOutput + kPrompt + kBye);
   EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_FALSE(fs::exists(output.path() / "sol_stat.csv"));
@@ -70,13 +52,13 @@ TEST_F(Opt, EveryEntryGetsItsHeaderAndOnlyLpPathsRun) {
   write_file(models.path() / "notes.txt", "not a model\n");
   write_file(models.path() / "MODEL.LP", "Minimize\n obj: x\nEnd\n");
   fs::create_directory(models.path() / "sub");
-  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult r = run_opt();
 
   std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
   int i = 0;
   for (const std::string& name : listing_order(models.path())) {
     expected += model_header(i++);
-    if (name == "a.lp") expected += block("a.lp", "SOL OTIMA");
+    if (name == "a.lp") expected += model_block("a.lp", "SOL OTIMA");
   }
   EXPECT_EQ(mask_console(r.out), expected + kPrompt + kBye);
   EXPECT_EQ(mask_library_errors(r.err), "");
@@ -87,7 +69,7 @@ TEST_F(Opt, ResultsFileHoldsEveryModelInRunOrderWithExactNumbers) {
   copy_model("decimals.lp", models.path());
   copy_model("infeasible.lp", models.path());
   copy_model("unbounded.lp", models.path());
-  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult r = run_opt();
   const std::map<std::string, std::string> rows = {
       {"decimals.lp", "SCIP;decimals.lp;T;SOL OTIMA;31,337500;"},
       {"infeasible.lp", "SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"},
@@ -111,11 +93,10 @@ TEST_F(Opt, ResultsFileHoldsEveryModelInRunOrderWithExactNumbers) {
 
 TEST_F(Opt, StaleResultsInTheModelFolderAreRemovedAndNeverListed) {
   copy_model("decimals.lp", models.path());
-  write_file(models.path() / "sol_stat.csv", "SOLVER;NOME;TEMPO;STATUS;Z\nold\n");
+  write_file(models.path() / "sol_stat.csv", kResultsHeader + "old\n");
   ProcessResult r = run_vardelmo(opt_session(models.path(), models.path()), work.path());
   EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
-                                   block("decimals.lp", "SOL OTIMA") +
-                                   kPrompt + kBye);
+                                   model_block("decimals.lp", "SOL OTIMA") + kPrompt + kBye);
   EXPECT_EQ(mask_times(read_text_file(models.path() / "sol_stat.csv")),
             results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
@@ -123,15 +104,14 @@ TEST_F(Opt, StaleResultsInTheModelFolderAreRemovedAndNeverListed) {
 TEST_F(Opt, StaleResultsThatCannotBeRemovedEndTheBatch) {
   copy_model("decimals.lp", models.path());
   fs::create_directories(models.path() / "sol_stat.csv" / "keep");
-  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult r = run_opt();
   // The output folder answer is then read as a command.
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskModels + kPrompt + kPrompt + kBye);
-  const std::string unknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
   const std::string cannot = "Não foi possível remover " + models / "sol_stat.csv" + ": ";
   ASSERT_EQ(r.err.substr(0, cannot.size()), cannot);
   // The reason is the system's own words, in the user's language.
   std::string reason = r.err.substr(cannot.size());
-  EXPECT_TRUE(std::regex_match(reason, std::regex("[^\n]+\n" + unknown))) << r.err;
+  EXPECT_TRUE(std::regex_match(reason, std::regex("[^\n]+\n" + kUnknownCommand))) << r.err;
   EXPECT_TRUE(fs::exists(models.path() / "sol_stat.csv" / "keep"));
 }
 
@@ -148,10 +128,9 @@ TEST_F(Opt, ASecondBatchWritesOnlyItsOwnRows) {
   TempFolder second;
   copy_model("decimals.lp", models.path());
   copy_model("infeasible.lp", second.path());
-  ProcessResult r = run_vardelmo("opt\n" + models.path().string() + "\n" +
-                                     output.path().string() + "\n" +
-                                     opt_session(second.path(), output.path()),
-                                 work.path());
+  ProcessResult r = run_vardelmo(
+      opt_session(models.path(), output.path(), "", opt_session(second.path(), output.path())),
+      work.path());
   EXPECT_EQ(mask_times(csv()),
             results_file({"SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"}));
 }
@@ -160,10 +139,8 @@ TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
   copy_model("decimals.lp", models.path());
   // In the shell's process and in a worker's.
   for (const std::string jobs : {"", "jobs\n2\n"}) {
-    ProcessResult quiet =
-        run_vardelmo(opt_session(models.path(), output.path(), jobs), work.path());
-    ProcessResult loud =
-        run_vardelmo(opt_session(models.path(), output.path(), jobs + "verbose\ns\n"), work.path());
+    ProcessResult quiet = run_opt(jobs);
+    ProcessResult loud = run_opt(jobs + "verbose\ns\n");
     const std::string solve_log = "SCIP Status";
     EXPECT_EQ(quiet.out.find(solve_log), std::string::npos) << jobs;
     std::size_t log = loud.out.find(solve_log);
@@ -179,10 +156,9 @@ TEST_F(Opt, VerboseShowsTheSolverLogBeforeTheBlock) {
 TEST_F(Opt, TimeLimitStopsAModel) {
   write_file(models.path() / "hard.lp", hard_model());
   write_file(models.path() / "gap.lp", hard_model(true));
-  ProcessResult r = run_vardelmo(
-      opt_session(models.path(), output.path(), "time_limit\n0,5\nsave_sol\ns\n"), work.path());
+  ProcessResult r = run_opt("time_limit\n0,5\nsave_sol\ns\n");
   for (const std::string name : {"hard.lp", "gap.lp"})
-    EXPECT_NE(mask_console(r.out).find(block(name, "PROCESSO INTERROMPIDO - LIMITE DE TEMPO")),
+    EXPECT_NE(mask_console(r.out).find(model_block(name, "PROCESSO INTERROMPIDO - LIMITE DE TEMPO")),
               std::string::npos);
   std::smatch gap;
   const std::string details = read_text_file(output.path() / "sol_detalhes.csv");
@@ -206,8 +182,7 @@ TEST_F(Opt, TimeLimitStopsAModel) {
 
 TEST_F(Opt, RefusedTimeLimitIsReportedAndTheModelStillSolves) {
   copy_model("decimals.lp", models.path());
-  ProcessResult r =
-      run_vardelmo(opt_session(models.path(), output.path(), "time_limit\n-10\n"), work.path());
+  ProcessResult r = run_opt("time_limit\n-10\n");
   EXPECT_TRUE(std::regex_search(
       r.err, std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-14> in function call\n$")))
       << r.err;
@@ -218,7 +193,7 @@ TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
   copy_model("broken.lp", models.path());
   fs::create_directory(models.path() / "folder.lp");
   copy_model("decimals.lp", models.path());
-  ProcessResult r = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult r = run_opt();
 
   std::string expected_out = kBanner + kPrompt + kAskModels + kAskOutput;
   std::vector<std::string> rows;
@@ -226,10 +201,10 @@ TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
   for (const std::string& name : listing_order(models.path())) {
     expected_out += model_header(i++);
     if (name == "decimals.lp") {
-      expected_out += block(name, "SOL OTIMA");
+      expected_out += model_block(name, "SOL OTIMA");
       rows.push_back("SCIP;decimals.lp;T;SOL OTIMA;31,337500;");
     } else {
-      expected_out += block(name, "ERRO NA LEITURA DO MODELO");
+      expected_out += model_block(name, "ERRO NA LEITURA DO MODELO");
       rows.push_back("SCIP;" + name + ";T;ERRO NA LEITURA DO MODELO;;");
     }
   }
@@ -245,7 +220,7 @@ TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
 
 TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
   copy_model("decimals.lp", models.path());
-  ProcessResult first = run_vardelmo(opt_session(models.path(), output.path()), work.path());
+  ProcessResult first = run_opt();
   const std::string previous = csv();
   ASSERT_NE(previous, "");
 
@@ -274,13 +249,12 @@ TEST_F(Opt, SeveralAtOnceGiveTheBlocksAndRowsOfOneAtATime) {
   write_file(models.path() / "notes.txt", "not a model\n");
   write_classic_references(models.path());
   const std::string keep = "save_sol\ns\n";
-  ProcessResult one = run_vardelmo(opt_session(models.path(), output.path(), keep), work.path());
+  ProcessResult one = run_opt(keep);
   const std::string rows = mask_times(csv());
   const std::string details = mask_times(read_text_file(output.path() / "sol_detalhes.csv"));
   const std::string solution = read_file(output.path() / "solucoes" / "lseu.sol");
   fs::remove_all(output.path() / "solucoes");
-  ProcessResult three =
-      run_vardelmo(opt_session(models.path(), output.path(), keep + "jobs\n3\n"), work.path());
+  ProcessResult three = run_opt(keep + "jobs\n3\n");
   EXPECT_EQ(blocks_in_entry_order(mask_console(three.out)),
             kBanner + kPrompt + kAskSaveSol + kPrompt + kAskJobs +
                 mask_console(one.out).substr(kBanner.size() + kPrompt.size() + kAskSaveSol.size()));
@@ -299,9 +273,7 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
   copy_model("decimals.lp", models.path(), "standin-crash.lp");
   copy_model("infeasible.lp", models.path());
   for (const std::string solver : {"SCIP", "GUROBI"}) {
-    ProcessResult r = run_vardelmo("solver\n" + solver + "\njobs\n2\njobs\n0\n" +
-                                       opt_session(models.path(), output.path()),
-                                   work.path(), kProgramOnStandIn);
+    ProcessResult r = run_opt("solver\n" + solver + "\njobs\n2\njobs\n0\n", kProgramOnStandIn);
     std::string blocks;
     std::vector<std::string> rows;
     int i = 0;
@@ -309,7 +281,7 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
       const std::string status = name == "decimals.lp"  ? "SOL OTIMA"
                                  : name == "infeasible.lp" ? "PROBLEMA INFACTIVEL"
                                                            : "ERRO NO SOLVER";
-      blocks += model_header(i++) + block(name, status);
+      blocks += model_header(i++) + model_block(name, status);
       const std::string z = name == "decimals.lp" ? "31,337500"
                             : name == "infeasible.lp" && solver == "SCIP"
                                 ? "100000000000000000000,000000"
@@ -317,8 +289,7 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
       rows.push_back(solver + ";" + name + ";T;" + status + ";" + z + ";");
     }
     EXPECT_EQ(blocks_in_entry_order(mask_console(r.out)),
-              kBanner + kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " + kPrompt +
-                  kAskJobs + kPrompt + kAskJobs + "Valor inválido, o número não foi alterado.\n" +
+              kBanner + kPrompt + kAskSolver + kPrompt + kAskJobs + kPrompt + kAskJobs + kBadJobs +
                   kPrompt + kAskModels + kAskOutput + blocks + kPrompt + kBye)
         << solver;
     EXPECT_EQ(r.err, "") << solver;
@@ -332,8 +303,7 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
 TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {
   copy_classic_instances(models.path());
   write_classic_references(models.path());
-  ProcessResult r =
-      run_vardelmo(opt_session(models.path(), output.path(), "save_sol\ns\n"), work.path());
+  ProcessResult r = run_opt("save_sol\ns\n");
   EXPECT_EQ(mask_library_errors(r.err),
             "Linha 8 de " + models / "classic.solu" + " ilegível; ela foi ignorada.\n");
   expect_classic_results(csv(), "SCIP", "100000000000000000000,000000");
@@ -342,7 +312,7 @@ TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {
   for (const std::string& name : listing_order(models.path())) {
     if (name == "classic.solu") continue;
     const std::string status = name == "stein27_inf.lp" ? "PROBLEMA INFACTIVEL" : "SOL OTIMA";
-    EXPECT_NE(console.find(block(name, status) + classic_verdict(name)),
+    EXPECT_NE(console.find(model_block(name, status) + classic_verdict(name)),
               std::string::npos)
         << name << console;
   }

@@ -19,12 +19,6 @@ namespace vardelmo::test {
 namespace {
 
 const std::string kToCluster = "cluster\ns\n";
-const std::string kAskCluster = "Enviar os modelos a um cluster Slurm? (s/n)> ";
-
-std::string opt_session(const fs::path& models, const fs::path& output,
-                        const std::string& before) {
-  return before + "opt\n" + models.string() + "\n" + output.string() + "\nexit\n";
-}
 
 /// What a shell command printed.
 std::string output_of(const std::string& command) {
@@ -50,13 +44,11 @@ std::string running_tasks(std::size_t count) {
   return tasks;
 }
 
-class ClusterOpt : public ::testing::Test {
+class ClusterOpt : public BatchTest {
  protected:
   // A shell that a failed check ends leaves its array behind, holding the
   // node's cores for minutes.
   void TearDown() override { output_of("scancel -n vardelmo"); }
-  TempFolder work, models, output;
-  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
 };
 
 TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
@@ -64,19 +56,26 @@ TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
     copy_model(name, models.path());
   copy_model("unbounded.lp", models.path(), "a;b.lp");
   write_file(models.path() / "notes.txt", "not a model\n");
-  ProcessResult one = run_vardelmo(opt_session(models.path(), output.path(), ""), work.path());
+  write_file(models.path() / "known.solu", "=opt= decimals 31.3375\n=inf= infeasible\n");
+  const std::string keep = "save_sol\ns\n";
+  ProcessResult one = run_opt(keep);
   const std::string rows = mask_times(csv());
-  ProcessResult sent = run_vardelmo(
-      opt_session(models.path(), output.path(), kToCluster + "jobs\n2\nverbose\ns\n"), work.path());
-  ProcessResult verbose_one =
-      run_vardelmo(opt_session(models.path(), output.path(), "verbose\ns\n"), work.path());
+  const std::string details = mask_times(read_text_file(output.path() / "sol_detalhes.csv"));
+  std::vector<std::string> solutions = listing_order(output.path() / "solucoes");
+  fs::remove_all(output.path() / "solucoes");
+  ProcessResult sent = run_opt(keep + kToCluster + "jobs\n2\nverbose\ns\n");
+  ProcessResult verbose_one = run_opt(keep + "verbose\ns\n");
   EXPECT_EQ(blocks_in_entry_order(mask_console(sent.out)),
-            kBanner + kPrompt + kAskCluster + kPrompt + kAskJobs +
-                mask_console(verbose_one.out).substr(kBanner.size()));
+            kBanner + kPrompt + kAskSaveSol + kPrompt + kAskCluster + kPrompt + kAskJobs +
+                mask_console(verbose_one.out).substr(kBanner.size() + kPrompt.size() + kAskSaveSol.size()));
   EXPECT_EQ(mask_library_errors(sent.err), mask_library_errors(one.err));
   EXPECT_EQ(mask_times(csv()), rows);
+  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_detalhes.csv")), details);
+  EXPECT_EQ(listing_order(output.path() / "solucoes"), solutions);
   // No task file is left in the output folder.
-  EXPECT_EQ(listing_order(output.path()), std::vector<std::string>{"sol_stat.csv"});
+  std::vector<std::string> left = listing_order(output.path());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"sol_detalhes.csv", "sol_stat.csv", "solucoes"}));
 
   // Where Slurm's commands are missing, nothing is asked or run.
   const std::string path = std::getenv("PATH");
@@ -98,18 +97,16 @@ TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
   std::vector<std::string> names = listing_order(models.path());
   {
     Child child(work.path());
-    child.send(kToCluster + "jobs\n2\nopt\n" + models.path().string() + "\n" +
-               output.path().string() + "\nhelp\n");
+    child.send(opt_session(models.path(), output.path(), kToCluster + "jobs\n2\n", "help\n"));
     ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n"));
     const std::string task = running_tasks(1);
     ASSERT_EQ(std::count(task.begin(), task.end(), '\n'), 1) << task;
     EXPECT_EQ(task.substr(task.find('_') + 1), std::to_string(names[0] == "hard.lp" ? 0 : 1) + "\n");
     output_of("scancel " + task);
-    ASSERT_TRUE(child.wait_for_output("finalizar Vardelmo\n\n" + kPrompt));
+    ASSERT_TRUE(child.wait_for_output(kAfterHelp));
     child.send("exit\n");
     ChildResult r = child.finish();
-    EXPECT_NE(mask_console(r.out).find("NOME: hard.lp\nTEMPO: T\nSTATUS: ERRO NO SOLVER\n"),
-              std::string::npos)
+    EXPECT_NE(mask_console(r.out).find(model_block("hard.lp", "ERRO NO SOLVER")), std::string::npos)
         << r.out;
     EXPECT_NE(r.err.find("O Slurm encerrou a tarefa do modelo " + (models / "hard.lp") +
                          ": CANCELLED\n"),
@@ -128,12 +125,11 @@ TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
   fs::remove(models.path() / "decimals.lp");
   names = listing_order(models.path());
   Child child(work.path());
-  child.send(kToCluster + "opt\n" + models.path().string() + "\n" + output.path().string() +
-             "\nhelp\n");
+  child.send(opt_session(models.path(), output.path(), kToCluster, "help\n"));
   running_tasks(1);
   std::this_thread::sleep_for(std::chrono::seconds(1));
   child.interrupt();
-  ASSERT_TRUE(child.wait_for_output("finalizar Vardelmo\n\n" + kPrompt));
+  ASSERT_TRUE(child.wait_for_output(kAfterHelp));
   EXPECT_EQ(output_of("squeue -h -n vardelmo -t PD,R -o %i"), "");
   child.send("exit\n");
   ChildResult r = child.finish();

@@ -11,6 +11,7 @@
 
 #include "cluster/slurm.h"
 #include "files.h"
+#include "task_summary.h"
 
 namespace vardelmo::cluster {
 namespace {
@@ -31,23 +32,6 @@ const char* const kTaskProgram =
     "  sleep) exec sleep 300 ;;\n"
     "  *) exit $what ;;\n"
     "esac\n";
-
-std::string summary(const TaskState& state) {
-  if (state.phase != TaskPhase::finished) return "not finished";
-  switch (state.end) {
-    case TaskEnd::completed: return "completed";
-    case TaskEnd::failed:
-      return "failed, exit " + std::to_string(state.exit_code) + ", signal " +
-             std::to_string(state.signal);
-    case TaskEnd::cancelled: return "cancelled";
-    case TaskEnd::time_limit: return "time limit";
-    case TaskEnd::out_of_memory: return "out of memory";
-    case TaskEnd::node_failure: return "node failure";
-    case TaskEnd::other: return "other: " + state.slurm_state;
-    case TaskEnd::unknown: return "unknown";
-  }
-  return "?";
-}
 
 std::vector<std::string> summaries(const std::vector<TaskState>& states) {
   std::vector<std::string> texts;
@@ -140,12 +124,6 @@ TEST(SlurmCluster, ArrayTasksRunThrottledAndEndAsSlurmSays) {
   std::optional<std::vector<TaskState>> unknown = poll_array("99999999", 2, why);
   ASSERT_TRUE(unknown) << why;
   EXPECT_EQ(summaries(*unknown), (std::vector<std::string>{"unknown", "unknown"}));
-}
-
-TEST(SlurmCluster, TaskTimeLimitLeavesRoomAboveTheSolversOrSetsNone) {
-  EXPECT_EQ(task_time_limit_minutes(0), 0);
-  EXPECT_GT(task_time_limit_minutes(3600), 60);
-  EXPECT_EQ(task_time_limit_minutes(1e308), 0);
 }
 
 }  // namespace

@@ -4,19 +4,15 @@
 #include <map>
 #include <vector>
 
+#include "batch.h"
 #include "lp_files.h"
-#include "program.h"
 
 namespace vardelmo::test {
 namespace {
 
-const std::string kAskFolder = "Digite o caminho da pasta de arquivos .mod> ";
 const std::string kFolderFound = "Pasta de .mod encontrada\n";
-const std::string kNoFolder = "Pasta de .mods inexistente ou inválida...\n";
-const std::string kBye = "Saindo do shell...\n";
 const std::string kTranslateError = "Erro ao tranformar modelo\n";
 const std::string kGenerateError = "Erro ao gerar modelo\n";
-const std::string kWriteError = "Erro ao escrever arquivo .lp\n";
 
 // Decimals everywhere, so that a decimal comma anywhere in the process would
 // break reading or writing them.
@@ -84,20 +80,11 @@ std::string transport_output(const std::string& stem) {
          generating({"total", "envio", "entrega"}) + writing(stem + "lp");
 }
 
-// Entry names in the order the file system enumerates them, which is the
-// order the shell numbers them in.
-std::vector<std::string> names_in_listing_order(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  return names;
-}
-
 // Standard output of one `mod_lp` run over `names`: every entry gets its
 // header, and each model what GLPK prints for it.
 std::string run_output(const std::vector<std::string>& names,
                        const std::map<std::string, std::string>& glpk) {
-  std::string text = kAskFolder + kFolderFound;
+  std::string text = kAskModFolder + kFolderFound;
   for (std::size_t i = 0; i < names.size(); ++i) {
     text += std::string(60, '-') + "\nModelo " + std::to_string(i) + " gerado\n";
     if (auto found = glpk.find(names[i]); found != glpk.end()) text += found->second;
@@ -122,14 +109,15 @@ ProcessResult convert_folder(const std::string& folder) {
   return run_vardelmo("mod_lp\n" + folder + "\nexit\n");
 }
 
-TEST(ModLp, ConvertsEveryModelOfTheFolderAsGlpsolDoes) {
-  TempFolder models;
+using ModLp = BatchTest;
+
+TEST_F(ModLp, ConvertsEveryModelOfTheFolderAsGlpsolDoes) {
   write_file(models.path() / "transporte.mod", kTransportModel);
   write_file(models.path() / "transporte.dat", kTransportData);
   write_file(models.path() / "transporte.lp", "antigo\n");
   write_file(models.path() / "pequeno.mod", kSmallModel);
   write_file(models.path() / "notas.txt", "nada\n");
-  const std::vector<std::string> names = names_in_listing_order(models.path());
+  const std::vector<std::string> names = listing_order(models.path());
 
   ProcessResult r = convert_folder(models.path().string());
 
@@ -143,8 +131,7 @@ TEST(ModLp, ConvertsEveryModelOfTheFolderAsGlpsolDoes) {
   EXPECT_EQ(lp_problem(models / "pequeno.lp"), glpsol_problem(models / "pequeno.mod"));
 }
 
-TEST(ModLp, SecondRunListsTheLpFilesOfTheFirstAsMereEntries) {
-  TempFolder models;
+TEST_F(ModLp, SecondRunListsTheLpFilesOfTheFirstAsMereEntries) {
   write_file(models.path() / "pequeno.mod", kSmallModel);
   const std::string folder = models.path().string();
 
@@ -153,14 +140,13 @@ TEST(ModLp, SecondRunListsTheLpFilesOfTheFirstAsMereEntries) {
   const std::string glpk = small_model_output(models / "pequeno.");
   EXPECT_EQ(r.out, kBanner + kPrompt + run_output({"pequeno.mod"}, {{"pequeno.mod", glpk}}) +
                        kPrompt +
-                       run_output(names_in_listing_order(models.path()), {{"pequeno.mod", glpk}}) +
+                       run_output(listing_order(models.path()), {{"pequeno.mod", glpk}}) +
                        kPrompt + kBye);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(lp_problem(models / "pequeno.lp"), glpsol_problem(models / "pequeno.mod"));
 }
 
-TEST(ModLp, RelativeFolderIsTakenFromTheWorkingFolder) {
-  TempFolder work;
+TEST_F(ModLp, RelativeFolderIsTakenFromTheWorkingFolder) {
   fs::create_directory(work.path() / "modelos");
   write_file(work.path() / "modelos" / "pequeno.mod", kSmallModel);
 
@@ -184,7 +170,7 @@ const std::string kModelWithDataSection =
     "param p := 2.5;\n"
     "end;\n";
 
-TEST(ModLp, DataSectionOfTheModelIsReadOnlyWithADataFileBesideIt) {
+TEST_F(ModLp, DataSectionOfTheModelIsReadOnlyWithADataFileBesideIt) {
   TempFolder alone;
   write_file(alone.path() / "interno.mod", kModelWithDataSection);
   const std::string model = alone / "interno.mod";
@@ -202,7 +188,7 @@ TEST(ModLp, DataSectionOfTheModelIsReadOnlyWithADataFileBesideIt) {
   TempFolder with_data;
   write_file(with_data.path() / "interno.mod", kModelWithDataSection);
   write_file(with_data.path() / "interno.dat", "data;\nparam q := 7.25;\nend;\n");
-  const std::vector<std::string> names = names_in_listing_order(with_data.path());
+  const std::vector<std::string> names = listing_order(with_data.path());
   const std::string both = with_data / "interno.mod";
 
   r = convert_folder(with_data.path().string());
@@ -222,11 +208,10 @@ TEST(ModLp, DataSectionOfTheModelIsReadOnlyWithADataFileBesideIt) {
   EXPECT_EQ(lp_problem(with_data / "interno.lp"), glpsol_problem(alone / "junto.mod"));
 }
 
-TEST(ModLp, OnlyAReadableFileIsTakenAsData) {
-  TempFolder models;
+TEST_F(ModLp, OnlyAReadableFileIsTakenAsData) {
   write_file(models.path() / "pequeno.mod", kSmallModel);
   fs::create_directory(models.path() / "pequeno.dat");
-  const std::vector<std::string> names = names_in_listing_order(models.path());
+  const std::vector<std::string> names = listing_order(models.path());
 
   ProcessResult r = convert_folder(models.path().string());
 
@@ -235,15 +220,14 @@ TEST(ModLp, OnlyAReadableFileIsTakenAsData) {
   EXPECT_EQ(r.err, "");
 }
 
-TEST(ModLp, TranslationErrorSkipsTheRestOfThatModelOnly) {
-  TempFolder models;
+TEST_F(ModLp, TranslationErrorSkipsTheRestOfThatModelOnly) {
   // Reading this data file would show in GLPK's lines.
   write_file(models.path() / "sintaxe.mod", "var x >= 0;\nminimize z: x;\ns.t. c: x >= ;\nend;\n");
   write_file(models.path() / "sintaxe.dat", "data;\nend;\n");
   write_file(models.path() / "dados.mod", "param q;\nvar y >= q;\nminimize z: y;\nend;\n");
   write_file(models.path() / "dados.dat", "data;\nparam q := um;\nend;\n");
   write_file(models.path() / "pequeno.mod", kSmallModel);
-  const std::vector<std::string> names = names_in_listing_order(models.path());
+  const std::vector<std::string> names = listing_order(models.path());
   const std::string syntax = models / "sintaxe.mod";
   const std::string data = models / "dados.dat";
 
@@ -268,12 +252,11 @@ TEST(ModLp, TranslationErrorSkipsTheRestOfThatModelOnly) {
   EXPECT_EQ(lp_problem(models / "pequeno.lp"), glpsol_problem(models / "pequeno.mod"));
 }
 
-TEST(ModLp, LpPathThatCannotBeWrittenIsReported) {
-  TempFolder models;
+TEST_F(ModLp, LpPathThatCannotBeWrittenIsReported) {
   write_file(models.path() / "pasta.mod", kSmallModel);
   fs::create_directory(models.path() / "pasta.lp");
   write_file(models.path() / "pequeno.mod", kSmallModel);
-  const std::vector<std::string> names = names_in_listing_order(models.path());
+  const std::vector<std::string> names = listing_order(models.path());
   const std::string blocked = models / "pasta.lp";
   const std::string reason = folder_as_file_reason();
 
@@ -290,13 +273,12 @@ TEST(ModLp, LpPathThatCannotBeWrittenIsReported) {
   EXPECT_TRUE(fs::is_directory(blocked));
 }
 
-TEST(ModLp, ModelNamesEndInLowerCaseModDotOrNot) {
-  TempFolder models;
+TEST_F(ModLp, ModelNamesEndInLowerCaseModDotOrNot) {
   write_file(models.path() / "GRANDE.MOD", kSmallModel);
   write_file(models.path() / "misto.Mod", kSmallModel);
   write_file(models.path() / "transportemod", kTransportModel);
   write_file(models.path() / "transportedat", kTransportData);
-  const std::vector<std::string> names = names_in_listing_order(models.path());
+  const std::vector<std::string> names = listing_order(models.path());
 
   ProcessResult r = convert_folder(models.path().string());
 
@@ -305,33 +287,30 @@ TEST(ModLp, ModelNamesEndInLowerCaseModDotOrNot) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(lp_problem(models / "transportelp"),
             glpsol_problem(models / "transportemod", models / "transportedat"));
-  EXPECT_EQ(names_in_listing_order(models.path()).size(), names.size() + 1);
+  EXPECT_EQ(listing_order(models.path()).size(), names.size() + 1);
 }
 
-TEST(ModLp, EmptyFolderGivesTheFrameOnly) {
-  TempFolder models;
+TEST_F(ModLp, EmptyFolderGivesTheFrameOnly) {
   ProcessResult r = convert_folder(models.path().string());
-  EXPECT_EQ(r.out, session(kAskFolder + "Pasta de .mod encontrada\n\n\n"));
+  EXPECT_EQ(r.out, session(kAskModFolder + kFolderFound + "\n\n"));
   EXPECT_EQ(r.err, "");
 }
 
-TEST(ModLp, AnswerThatNamesNoFolderEndsTheCommand) {
-  TempFolder models;
+TEST_F(ModLp, AnswerThatNamesNoFolderEndsTheCommand) {
   write_file(models.path() / "pequeno.mod", kSmallModel);
   for (const std::string& answer : {models / "falta", models / "pequeno.mod", std::string()}) {
     ProcessResult r = convert_folder(answer);
-    EXPECT_EQ(r.out, session(kAskFolder + kNoFolder)) << answer;
+    EXPECT_EQ(r.out, session(kAskModFolder + kNoModFolder)) << answer;
     EXPECT_EQ(r.err, "") << answer;
     EXPECT_EQ(r.status, 0) << answer;
   }
   EXPECT_FALSE(fs::exists(models.path() / "pequeno.lp"));
 }
 
-TEST(ModLp, AnswerCutShortByEndOfInputConvertsNothing) {
-  TempFolder work;
+TEST_F(ModLp, AnswerCutShortByEndOfInputConvertsNothing) {
   write_file(work.path() / "pequeno.mod", kSmallModel);
   ProcessResult r = run_vardelmo("mod_lp\n", work.path());
-  EXPECT_EQ(r.out, kBanner + kPrompt + kAskFolder + kPrompt + "\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskModFolder + kPrompt + "\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
   EXPECT_FALSE(fs::exists(work.path() / "pequeno.lp"));
@@ -339,23 +318,19 @@ TEST(ModLp, AnswerCutShortByEndOfInputConvertsNothing) {
 
 // What mod_lp writes is what opt solves: both solvers reach the optima that
 // glpsol finds for the MathProg models themselves (1138.46625 and 13.5).
-TEST(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
-  TempFolder work, models, output;
+TEST_F(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
   place_gurobi_library(work.path());
   write_file(models.path() / "transporte.mod", kTransportModel);
   write_file(models.path() / "transporte.dat", kTransportData);
   write_file(models.path() / "pequeno.mod", kSmallModel);
-  const std::string folders = models.path().string() + "\n" + output.path().string() + "\n";
   for (const std::string solver : {"SCIP", "GUROBI"}) {
-    ProcessResult r = run_vardelmo("mod_lp\n" + models.path().string() + "\nsolver\n" + solver +
-                                       "\nopt\n" + folders + "exit\n",
-                                   work.path());
+    ProcessResult r = run_opt("mod_lp\n" + models.path().string() + "\nsolver\n" + solver + "\n");
     EXPECT_EQ(r.err, "") << solver;
-    std::string csv = read_text_file(output.path() / "sol_stat.csv");
+    const std::string file = csv();
     std::vector<std::string> rows;
-    for (std::size_t start = csv.find('\n') + 1, end; (end = csv.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-      std::string row = csv.substr(start, end - start);
+    for (std::size_t start = file.find('\n') + 1, end;
+         (end = file.find('\n', start)) != std::string::npos; start = end + 1) {
+      std::string row = file.substr(start, end - start);
       // The time is the one field no test can know.
       std::size_t time = row.find(';', row.find(';') + 1);
       rows.push_back(row.substr(0, time) + row.substr(row.find(';', time + 1)));
@@ -363,7 +338,7 @@ TEST(ModLp, ConvertedModelsSolveToGlpsolsOptimaWithBothSolvers) {
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (std::vector<std::string>{solver + ";pequeno.lp;SOL OTIMA;13,500000;",
                                               solver + ";transporte.lp;SOL OTIMA;1138,466250;"}))
-        << csv;
+        << file;
   }
 }
 

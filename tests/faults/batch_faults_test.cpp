@@ -19,35 +19,30 @@
 namespace vardelmo::test {
 namespace {
 
-const std::string kAskTime = "Digite o tempo máximo para resolução dos modelos (seg)> ";
 const std::string kStopped = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
-
 
 std::string hard_row(const std::string& name) {
   return "SCIP;" + name + ";T;" + kStopped + ";100000000000000000000,000000;";
 }
 
-class BatchFaults : public ::testing::Test {
+class BatchFaults : public BatchTest {
  protected:
-  TempFolder work, models, output;
-  fs::path csv() const { return output.path() / "sol_stat.csv"; }
-
   /// Three models that each run into a one-second time limit.
-  void three_hard_models() {
+  void SetUp() override {
     for (const char* name : {"h0.lp", "h1.lp", "h2.lp"}) write_file(models.path() / name, hard_model());
   }
   /// Starts `opt` over the models with a one-second limit.
   void start_batch(Child& child) {
-    child.send("time_limit\n1\nopt\n" + models.path().string() + "\n" + output.path().string() + "\n");
+    child.send(opt_session(models.path(), output.path(), "time_limit\n1\n", ""));
   }
   /// Waits until model `i` has started, so model i - 1 is done and written.
   static bool reached(Child& child, int i) { return child.wait_for_output(model_header(i)); }
   /// The whole session's output once every hard model ran.
   std::string hard_session() const {
-    std::string out = kBanner + kPrompt + kAskTime + kPrompt + kAskModels + kAskOutput;
+    std::string out = kBanner + kPrompt + kAskTimeLimit + kPrompt + kAskModels + kAskOutput;
     int i = 0;
     for (const std::string& name : listing_order(models.path()))
-      out += model_header(i++) + "NOME: " + name + "\nTEMPO: T\nSTATUS: " + kStopped + "\n";
+      out += model_header(i++) + model_block(name, kStopped);
     return out + kPrompt + kBye;
   }
   /// Ends the session: the shell went on to the end, every model got its
@@ -59,7 +54,7 @@ class BatchFaults : public ::testing::Test {
     EXPECT_EQ(mask_console(r.out), hard_session());
     EXPECT_EQ(mask_library_errors(r.err), "");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(mask_times(read_file(csv())), results_file(hard_rows(3)));
+    EXPECT_EQ(mask_times(csv()), results_file(hard_rows(3)));
   }
   std::vector<std::string> hard_rows(std::size_t count) const {
     std::vector<std::string> rows;
@@ -70,11 +65,10 @@ class BatchFaults : public ::testing::Test {
 };
 
 TEST_F(BatchFaults, OutputFolderRemovedMidBatchLosesNoRowOnceItIsBack) {
-  three_hard_models();
   Child child(work.path());
   start_batch(child);
   ASSERT_TRUE(reached(child, 1));
-  ASSERT_EQ(mask_times(read_file(csv())), results_file(hard_rows(1)));
+  ASSERT_EQ(mask_times(csv()), results_file(hard_rows(1)));
   fs::remove_all(output.path());
 
   ASSERT_TRUE(reached(child, 2));
@@ -86,7 +80,6 @@ TEST_F(BatchFaults, OutputFolderRemovedMidBatchLosesNoRowOnceItIsBack) {
 }
 
 TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
-  three_hard_models();
   Child child(work.path());
   start_batch(child);
   ASSERT_TRUE(reached(child, 1));
@@ -102,34 +95,32 @@ TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
 }
 
 TEST_F(BatchFaults, ResultsFileOnAFullDiskKeepsThePreviousOneAndTheNextWriteCompletesIt) {
-  three_hard_models();
   Child child(work.path());
   start_batch(child);
   ASSERT_TRUE(reached(child, 1));
-  const std::string previous = read_file(csv());
+  const std::string previous = csv();
   ASSERT_EQ(mask_times(previous), results_file(hard_rows(1)));
   // Root writes through any permission bits, but not onto a full device.
   fs::create_symlink("/dev/full", output.path() / "sol_stat.csv.tmp");
 
   ASSERT_TRUE(reached(child, 2));
-  EXPECT_EQ(read_file(csv()), previous);
+  EXPECT_EQ(csv(), previous);
 
   expect_every_model_ran_and_written(child);
   EXPECT_FALSE(fs::exists(fs::symlink_status(output.path() / "sol_stat.csv.tmp")));
 }
 
 TEST_F(BatchFaults, ResultsFileOverTheFileSizeLimitKeepsThePreviousOneAndTheProcessGoesOn) {
-  three_hard_models();
   // Room for the header and one row, not for two.
   const rlim_t limit = results_file(hard_rows(1)).size() + 40;
   Child child(work.path(), limit);
   start_batch(child);
   ASSERT_TRUE(reached(child, 1));
-  const std::string previous = read_file(csv());
+  const std::string previous = csv();
   ASSERT_EQ(mask_times(previous), results_file(hard_rows(1)));
 
   ASSERT_TRUE(reached(child, 2));
-  EXPECT_EQ(read_file(csv()), previous);
+  EXPECT_EQ(csv(), previous);
   child.set_file_size_limit(RLIM_INFINITY);
 
   expect_every_model_ran_and_written(child);
@@ -146,14 +137,14 @@ TEST(ConversionFaults, LpFileOverTheFileSizeLimitIsReportedAndTheNextModelIsConv
   ChildResult r = child.finish();
   EXPECT_EQ(r.signal, 0);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "Erro ao escrever arquivo .lp\n");
+  EXPECT_EQ(r.err, kWriteError);
   EXPECT_NE(r.out.find("Modelo 0 gerado\n"), std::string::npos);
   EXPECT_NE(r.out.find("Modelo 1 gerado\n"), std::string::npos);
   EXPECT_EQ(r.out.substr(r.out.size() - (kPrompt + kBye).size() - 2), "\n\n" + kPrompt + kBye);
   EXPECT_NE(read_file(models.path() / "small.lp").find("Maximize\n z: + y\n"), std::string::npos);
 }
 
-class DeletedModel : public ::testing::Test {
+class DeletedModel : public BatchTest {
  protected:
   void SetUp() override {
     copy_model("decimals.lp", models.path());
@@ -173,15 +164,13 @@ class DeletedModel : public ::testing::Test {
   std::string in_listing_order(const std::string& decimals, const std::string& gone) const {
     return decimals_first ? decimals + gone : gone + decimals;
   }
-  TempFolder work, models, output;
   bool decimals_first = true;
+  const std::string decimals = model_block("decimals.lp", "SOL OTIMA");
 };
 
 TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
   ChildResult r = run();
-  const std::string decimals =
-      "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
-  const std::string gone = "NOME: gone.lp\nTEMPO: T\nSTATUS: ERRO NA LEITURA DO MODELO\n";
+  const std::string gone = model_block("gone.lp", "ERRO NA LEITURA DO MODELO");
   EXPECT_EQ(mask_console(r.out),
             kBanner + kPrompt + kAskModels + kAskOutput +
                 in_listing_order(model_header(decimals_first ? 0 : 1) + decimals,
@@ -190,7 +179,7 @@ TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
   EXPECT_TRUE(std::regex_match(
       mask_library_errors(r.err), std::regex("\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-4> in function call\n")))
       << r.err;
-  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")),
+  EXPECT_EQ(mask_times(csv()),
             kResultsHeader +
                 in_listing_order("SCIP;decimals.lp;T;SOL OTIMA;31,337500;\n",
                                  "SCIP;gone.lp;T;ERRO NA LEITURA DO MODELO;;\n"));
@@ -200,11 +189,8 @@ TEST_F(DeletedModel, ScipReportsItAsUnreadableWithItsRow) {
 TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
   place_gurobi_library(work.path());
   ChildResult r = run("solver\nGUROBI\n");
-  const std::string decimals =
-      "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n";
   EXPECT_EQ(mask_console(r.out),
-            kBanner + kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " + kPrompt +
-                kAskModels + kAskOutput +
+            kBanner + kPrompt + kAskSolver + kPrompt + kAskModels + kAskOutput +
                 in_listing_order(model_header(decimals_first ? 0 : 1) + decimals,
                                  model_header(decimals_first ? 1 : 0)) +
                 kPrompt + kBye);
@@ -212,8 +198,7 @@ TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
   EXPECT_TRUE(std::regex_match(r.err, std::regex("Erro do Gurobi \\(código 10012\\): Unable to open file '" +
                                                  (models / "gone.lp") + "' for input: [^\n]+\n")))
       << r.err;
-  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")),
-            results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
   EXPECT_EQ(r.status, 0);
 }
 
@@ -227,7 +212,8 @@ TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
       {gurobi, VARDELMO_BINARY},     {two + scip, VARDELMO_BINARY},
       {two + gurobi, VARDELMO_BINARY}};
   for (const auto& [choice, program] : runs) {
-    TempFolder work, models, output;
+    BatchFolders folders;
+    auto& [work, models, output] = folders;
     place_gurobi_library(work.path());
     const bool parallel = choice.rfind(two, 0) == 0;
     write_file(models.path() / "hard.lp", hard_model());
@@ -239,8 +225,7 @@ TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
 
     Child child(work.path(), std::nullopt, program);
     // `help` shows when the shell is back at its prompt.
-    child.send(choice + "opt\n" + models.path().string() + "\n" + output.path().string() +
-               "\nhelp\n");
+    child.send(opt_session(models.path(), output.path(), choice, "help\n"));
     if (parallel) {
       // Both hard models run once the first two entries have started and,
       // if decimals.lp was one of them, it has ended.
@@ -259,7 +244,7 @@ TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
       ASSERT_TRUE(child.wait_for_output("NOME: hard2.lp\n")) << trace;
     }
     ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n")) << trace;
-    ASSERT_TRUE(child.wait_for_output("finalizar Vardelmo\n\n" + kPrompt)) << trace;
+    ASSERT_TRUE(child.wait_for_output(kAfterHelp)) << trace;
     child.interrupt();
     ChildResult r = child.finish();
     EXPECT_EQ(r.signal, SIGINT) << trace;
@@ -268,7 +253,7 @@ TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
     for (const std::string& name : names)
       rows += name == "decimals.lp" ? solver + ";decimals.lp;T;SOL OTIMA;31,337500;\n"
                                     : solver + ";" + name + ";T;PROCESSO INTERROMPIDO - USUARIO;[^;\n]*;\n";
-    const std::string csv = mask_times(read_file(output.path() / "sol_stat.csv"));
+    const std::string csv = mask_times(folders.csv());
     EXPECT_TRUE(std::regex_match(csv, std::regex(rows))) << trace << "\n" << csv;
   }
 }

@@ -13,15 +13,13 @@
 namespace vardelmo::test {
 namespace {
 
-const std::string kUnknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
-
-
 std::string at_least(int k) {
   return "Minimize\n obj: x\nSubject To\n c: x >= " + std::to_string(k) + "\nEnd\n";
 }
 
-TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
-  TempFolder work, models, output;
+using LargeFolder = BatchTest;
+
+TEST_F(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
   char name[32];
   for (int i = 0; i < 10000; ++i) {
     if (i % 10 == 0) {
@@ -32,8 +30,7 @@ TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
       write_file(models.path() / name, "");
     }
   }
-  ProcessResult r = run_vardelmo(
-      "opt\n" + models.path().string() + "\n" + output.path().string() + "\nexit\n", work.path());
+  ProcessResult r = run_opt();
 
   std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
   std::vector<std::string> rows;
@@ -41,7 +38,7 @@ TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
   for (const std::string& entry : listing_order(models.path())) {
     expected += model_header(i++);
     if (entry[0] != 'm') continue;
-    expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+    expected += model_block(entry, "SOL OTIMA");
     rows.push_back("SCIP;" + entry + ";T;SOL OTIMA;" + std::to_string(std::stoi(entry.substr(1))) +
                    ",000000;");
   }
@@ -50,7 +47,7 @@ TEST(LargeFolder, TenThousandEntriesAreEachAnnouncedAndEveryModelKeepsItsRow) {
   EXPECT_TRUE(mask_console(r.out) == expected + kPrompt + kBye);  // too long to print
   EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")), results_file(rows));
+  EXPECT_EQ(mask_times(csv()), results_file(rows));
 }
 
 // Names the shell must pass on byte for byte: a field separator, blanks, and
@@ -79,16 +76,15 @@ TEST_F(OddNames, OptSolvesEachModelAndWritesItsNameUnchanged) {
   for (const std::string& name : kQuotedNames) copy_model("decimals.lp", models, name + ".lp");
   place_gurobi_library(work.path());
   for (const std::string solver : {"SCIP", "GUROBI"}) {
-    ProcessResult r = run_vardelmo("solver\n" + solver + "\nopt\n" + models.string() + "\n" +
-                                       output.string() + "\nexit\n",
-                                   work.path());
+    ProcessResult r =
+        run_vardelmo(opt_session(models, output, "solver\n" + solver + "\n"), work.path());
     std::string expected;
     // The five fields, and the empty one after the ';' that ends each row.
     std::vector<std::vector<std::string>> rows = {{"SOLVER", "NOME", "TEMPO", "STATUS", "Z"}};
     int i = 0;
     for (const std::string& entry : listing_order(models)) {
       expected += model_header(i++);
-      expected += "NOME: " + entry + "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+      expected += model_block(entry, "SOL OTIMA");
       rows.push_back({solver, entry, "T", "SOL OTIMA", "31,337500", ""});
     }
     const std::string out = mask_console(r.out);
@@ -125,8 +121,9 @@ TEST_F(OddNames, ModLpWritesEachLpFileBesideItsModel) {
   for (const std::string& name : kOddNames) EXPECT_EQ(problem(models / (name + ".lp")), plain) << name;
 }
 
-TEST(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
-  TempFolder work, models, output;
+using LongLine = BatchTest;
+
+TEST_F(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
   write_file(models.path() / "hard.lp", hard_model());
   const std::string mebibyte(1 << 20, 'x');
   const std::string blanks(1 << 20, ' ');
@@ -139,28 +136,21 @@ TEST(LongLine, AMebibyteLineIsReadWholeWhereverItIsTyped) {
                             "verbose\n" + mebibyte + "\n" +
                             "solver\n" + mebibyte + "\n" +
                             "time_limit\n" + digits + "\n" +          // out of range
-                            "time_limit\n" + blanks + "1\n" +         // one second
-                            "opt\n" + models.path().string() + "\n" + output.path().string() +
-                            "\nexit\n";
-  ProcessResult r = run_vardelmo(input, work.path());
-  const std::string ask_time = "Digite o tempo máximo para resolução dos modelos (seg)> ";
+                            "time_limit\n" + blanks + "1\n";          // one second
+  ProcessResult r = run_opt(input);
   EXPECT_EQ(mask_console(r.out),
-            kBanner + kPrompt +                                                       //
-                kPrompt + kAskModels + "Pasta de .lps inexistente ou inválida...\n" +  //
-                kPrompt + kAskModels + kAskOutput + "Pasta de output inexistente ou inválida...\n" +
-                kPrompt + "Digite o caminho da pasta de arquivos .mod> " +
-                "Pasta de .mods inexistente ou inválida...\n" +  //
-                kPrompt + "Imprimir log do solver? (s/n)> " +
-                "Opção inexistente, favor selecionar uma opção válida.\n" +  //
-                kPrompt + "Digite o solver que deseja usar (GUROBI/SCIP)> " +
-                "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n" +
-                kPrompt + ask_time + "Valor inválido, o tempo máximo não foi alterado.\n" +  //
-                kPrompt + ask_time +                                                      //
+            kBanner + kPrompt +
+                kPrompt + kAskModels + kNoModels +
+                kPrompt + kAskModels + kAskOutput + kNoOutput +
+                kPrompt + kAskModFolder + kNoModFolder +
+                kPrompt + kAskVerbose + kBadYesOrNo +
+                kPrompt + kAskSolver + kBadSolver +
+                kPrompt + kAskTimeLimit + kBadTimeLimit +
+                kPrompt + kAskTimeLimit +
                 kPrompt + kAskModels + kAskOutput + model_header(0) +
-                "NOME: hard.lp\nTEMPO: T\n"
-                "STATUS: PROCESSO INTERROMPIDO - LIMITE DE TEMPO\n" +
+                model_block("hard.lp", "PROCESSO INTERROMPIDO - LIMITE DE TEMPO") +
                 kPrompt + kBye);
-  EXPECT_EQ(r.err, kUnknown);
+  EXPECT_EQ(r.err, kUnknownCommand);
   EXPECT_EQ(r.status, 0);
 }
 

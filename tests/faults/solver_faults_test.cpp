@@ -18,9 +18,9 @@ namespace {
 // and would end the process over it.
 const std::string kBreaksGlpk =
     "Minimize\n obj: x + y\nSubject To\n big: 1e304 x = 1\n low: y >= 1\n high: y <= 0\nEnd\n";
-const std::string kWentOn = " exit           finalizar Vardelmo\n\n" + kPrompt + kBye;
+const std::string kWentOn = " exit           " + kAfterHelp + kBye;
 
-class SolverFaults : public ::testing::Test {
+class SolverFaults : public BatchTest {
  protected:
   void SetUp() override {
     write_file(models.path() / "breaks.lp", kBreaksGlpk);
@@ -28,19 +28,17 @@ class SolverFaults : public ::testing::Test {
   }
   // The stand-in's engine is GLPK, which this model breaks.
   ProcessResult run(const std::string& solver) {
-    return run_vardelmo("solver\n" + solver + "\nopt\n" + models.path().string() + "\n" +
-                            output.path().string() + "\nhelp\nexit\n",
+    return run_vardelmo(opt_session(models.path(), output.path(), "solver\n" + solver + "\n",
+                                    "help\nexit\n"),
                         work.path(), kProgramOnStandIn);
   }
-  std::string csv() const { return read_file(output.path() / "sol_stat.csv"); }
-  TempFolder work, models, output;
 };
 
 TEST_F(SolverFaults, ScipReportsAnLpErrorAndTheModelKeepsItsRow) {
   ProcessResult r = run("SCIP");
   const std::string out = mask_times(r.out);
   // No STATUS line: the status is not in SCIP's table.
-  EXPECT_NE(out.find("NOME: breaks.lp\nTEMPO: T\n" + kPrompt + "\n opt "), std::string::npos) << out;
+  EXPECT_NE(out.find(model_block("breaks.lp", "") + kPrompt + "\n opt "), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.size() - kWentOn.size()), kWentOn);
   EXPECT_TRUE(std::regex_match(
       r.err, std::regex("\\[scip_standin\\.cpp:[0-9]+\\] ERROR: GLPK stopped on an internal error "
@@ -55,7 +53,7 @@ TEST_F(SolverFaults, ScipReportsAnLpErrorAndTheModelKeepsItsRow) {
 TEST_F(SolverFaults, GurobiEndsInNumericTroubleAndTheModelKeepsItsRow) {
   ProcessResult r = run("GUROBI");
   const std::string out = mask_times(r.out);
-  EXPECT_NE(out.find("NOME: breaks.lp\nTEMPO: T\n" + kPrompt + "\n opt "), std::string::npos) << out;
+  EXPECT_NE(out.find(model_block("breaks.lp", "") + kPrompt + "\n opt "), std::string::npos) << out;
   EXPECT_EQ(out.substr(out.size() - kWentOn.size()), kWentOn);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;breaks.lp;T;STATUS DESCONHECIDO;;"}));
@@ -64,7 +62,7 @@ TEST_F(SolverFaults, GurobiEndsInNumericTroubleAndTheModelKeepsItsRow) {
 
 TEST_F(SolverFaults, GurobiLibraryThatDidNotLoadIsTriedAgainOnceReplaced) {
   write_file(work.path() / "libgurobi110.so", "no library\n");
-  const std::string batch = "opt\n" + models.path().string() + "\n" + output.path().string() + "\n";
+  const std::string batch = opt_session(models.path(), output.path(), "", "");
   Child child(work.path());
   child.send("solver\nGUROBI\n" + batch);
   ASSERT_TRUE(child.wait_for_output(kAskOutput + kPrompt));

@@ -14,12 +14,6 @@ namespace {
 using namespace vardelmo::fuzz;
 
 const std::string kHeader = "SOLVER;NOME;TEMPO;STATUS;Z\n";
-// The end of the help text, the prompt and the goodbye: the shell went on.
-const std::string kWentOn = "finalizar Vardelmo\n\nVardelmo> Saindo do shell...\n";
-
-bool ends_with(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 bool starts_with(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -49,7 +43,7 @@ void check_batch(const std::string& model, const std::string& solver) {
   const bool message = solver == "GUROBI" && !std::filesystem::exists(csv) &&
                        session.err.find("Erro do Gurobi (código ") != std::string::npos;
   require(row || message, "the run ended with neither a row nor an error message", session);
-  require(ends_with(session.out, kWentOn), "the shell did not go on after the batch", session);
+  require(ends_with(session.out, kWentOnToExit), "the shell did not go on after the batch", session);
 }
 
 }  // namespace

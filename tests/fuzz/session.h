@@ -35,6 +35,14 @@ SessionOutput run_session(const std::string& input);
 /// the fuzzer keeps the input that did it.
 void require(bool condition, const char* what, const SessionOutput& session);
 
+/// How a session that ends in `help` and `exit` ends when the shell went on
+/// to them: the end of the help text, the prompt and the goodbye.
+inline const std::string kWentOnToExit = "finalizar Vardelmo\n\nVardelmo> Saindo do shell...\n";
+
+inline bool ends_with(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 using test::read_file;
 using test::write_file;
 

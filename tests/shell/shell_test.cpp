@@ -5,9 +5,6 @@
 namespace vardelmo::test {
 namespace {
 
-const std::string kUnknown = "Comando não reconhecido. Para ver os comandos digite 'help'\n";
-const std::string kBye = "Saindo do shell...\n";
-
 const std::string kHelp =
     "\n"
     " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n"
@@ -53,7 +50,7 @@ TEST(Loop, OnlyTheWholeLineByteForByteIsACommand) {
   for (int i = 0; i < 8; ++i) prompts += kPrompt;
   EXPECT_EQ(r.out, kBanner + prompts + kBye);
   std::string unknowns;
-  for (int i = 0; i < 7; ++i) unknowns += kUnknown;
+  for (int i = 0; i < 7; ++i) unknowns += kUnknownCommand;
   EXPECT_EQ(r.err, unknowns);
   EXPECT_EQ(r.status, 0);
 }
@@ -67,7 +64,7 @@ TEST(Loop, CarriageReturnBeforeTheLineFeed) {
     EXPECT_EQ(r.err, "");
   } else {
     EXPECT_EQ(r.out, kBanner + kPrompt + kPrompt + kPrompt + "\n");
-    EXPECT_EQ(r.err, kUnknown + kUnknown);
+    EXPECT_EQ(r.err, kUnknownCommand + kUnknownCommand);
   }
   EXPECT_EQ(r.status, 0);
 }
@@ -88,28 +85,23 @@ TEST(Texts, HelpDescriptionsStartInTheSameColumn) {
   }
 }
 
-const std::string kAskLimit = "Digite o tempo máximo para resolução dos modelos (seg)> ";
-const std::string kBadLimit = "Valor inválido, o tempo máximo não foi alterado.\n";
-const std::string kAskVerbose = "Imprimir log do solver? (s/n)> ";
-const std::string kBadVerbose = "Opção inexistente, favor selecionar uma opção válida.\n";
-
 TEST(Settings, TimeLimitIsSilentOnSuccessAndSaysSoOnARejectedLine) {
   ProcessResult r = run_vardelmo("time_limit\n1,5\ntime_limit\n\ntime_limit\nabc\ntime_limit\n1e999\nexit\n");
-  EXPECT_EQ(r.out, kBanner + kPrompt + kAskLimit + kPrompt + kAskLimit + kBadLimit + kPrompt +
-                       kAskLimit + kBadLimit + kPrompt + kAskLimit + kBadLimit + kPrompt + kBye);
+  std::string expected = kBanner + kPrompt + kAskTimeLimit + kPrompt;
+  for (int i = 0; i < 3; ++i) expected += kAskTimeLimit + kBadTimeLimit + kPrompt;
+  EXPECT_EQ(r.out, expected + kBye);
   EXPECT_EQ(r.err, "");
 }
 
 TEST(Settings, YesNoSettingsTakeExactlySOrN) {
   for (const auto& [command, ask] :
-       {std::pair{"verbose", kAskVerbose},
-        std::pair{"cluster", std::string("Enviar os modelos a um cluster Slurm? (s/n)> ")},
+       {std::pair{"verbose", kAskVerbose}, std::pair{"cluster", kAskCluster},
         std::pair{"save_sol", kAskSaveSol}}) {
     const std::string c = command;
     ProcessResult r =
         run_vardelmo(c + "\ns\n" + c + "\nn\n" + c + "\nS\n" + c + "\nn \n" + c + "\nsim\nexit\n");
     std::string expected = kBanner + kPrompt + ask + kPrompt + ask + kPrompt;
-    for (int i = 0; i < 3; ++i) expected += ask + kBadVerbose + kPrompt;
+    for (int i = 0; i < 3; ++i) expected += ask + kBadYesOrNo + kPrompt;
     EXPECT_EQ(r.out, expected + kBye) << c;
     EXPECT_EQ(r.err, "") << c;
   }
@@ -120,22 +112,16 @@ TEST(Settings, JobsTakesAWholeNumberFromOne) {
   ProcessResult r =
       run_vardelmo("jobs\n4\njobs\n0\njobs\n-2\njobs\n 3\njobs\n2,0\njobs\n\njobs\n1234567890\nexit\n");
   std::string expected = kBanner + kPrompt + kAskJobs + kPrompt;
-  for (int i = 0; i < 6; ++i)
-    expected += kAskJobs + "Valor inválido, o número não foi alterado.\n" + kPrompt;
+  for (int i = 0; i < 6; ++i) expected += kAskJobs + kBadJobs + kPrompt;
   EXPECT_EQ(r.out, expected + kBye);
   EXPECT_EQ(r.err, "");
 }
 
 TEST(Settings, AnswerCutShortByEndOfInputChangesNothing) {
   ProcessResult r = run_vardelmo("time_limit\n");
-  EXPECT_EQ(r.out, kBanner + kPrompt + kAskLimit + kPrompt + "\n");
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskTimeLimit + kPrompt + "\n");
   EXPECT_EQ(r.status, 0);
 }
-
-const std::string kAskSolver = "Digite o solver que deseja usar (GUROBI/SCIP)> ";
-const std::string kNoGurobi = "Bilioteca 'gurobi110.dll' não encontrada\n";
-const std::string kBadSolver =
-    "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n";
 
 TEST(Solver, GurobiNeedsItsLibraryFileInTheWorkingFolder) {
   TempFolder work;

@@ -41,6 +41,14 @@ std::vector<std::string> names(const std::vector<Call>& calls) {
   return result;
 }
 
+/// The environment of each GRBgeterrormsg call, in order.
+std::vector<void*> error_text_sources() {
+  std::vector<void*> handles;
+  for (const Call& call : recorded())
+    if (call.name == "GRBgeterrormsg") handles.push_back(call.handle);
+  return handles;
+}
+
 const std::string kModel =
     (std::filesystem::path(VARDELMO_TEST_MODELS) / "opt" / "decimals.lp").string();
 
@@ -84,10 +92,7 @@ TEST_F(GurobiLayer, EnvironmentCallsTakeTheTextOfTheirOwnEnvironment) {
   EXPECT_EQ(error.getMessage(), "flag out of range");
   GRBstandin_failnext("GRBstartenv", 10003, "cannot start");
   EXPECT_EQ(raised([&] { environment.start(); }).getMessage(), "cannot start");
-  for (const Call& call : recorded())
-    if (call.name == "GRBgeterrormsg") {
-      EXPECT_EQ(call.handle, environment.handle());
-    }
+  EXPECT_EQ(error_text_sources(), std::vector<void*>(2, environment.handle()));
 }
 
 TEST_F(GurobiLayer, FailedReadTakesThePassedEnvironmentsTextAndFreesNoModel) {
@@ -119,10 +124,7 @@ TEST_F(GurobiLayer, ModelCallsTakeTheTextOfTheModelsOwnEnvironment) {
             "limit refused");
   EXPECT_EQ(raised([&] { model.get_double_attr(DoubleAttribute::ObjVal); }).getErrorCode(),
             GRB_ERROR_DATA_NOT_AVAILABLE);
-  for (const Call& call : recorded())
-    if (call.name == "GRBgeterrormsg") {
-      EXPECT_EQ(call.handle, view.handle());
-    }
+  EXPECT_EQ(error_text_sources(), std::vector<void*>(3, view.handle()));
 }
 
 TEST_F(GurobiLayer, ReleasingTheViewFreesNothingAndTheModelStaysUsable) {

@@ -17,11 +17,15 @@ std::string mask_times(const std::string& text) {
   return std::regex_replace(masked, row, "$1T;");
 }
 
-std::vector<std::string> listing_order(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
-  return names;
+std::string opt_session(const fs::path& models, const fs::path& output,
+                        const std::string& before, const std::string& after) {
+  return before + "opt\n" + models.string() + "\n" + output.string() + "\n" + after;
+}
+
+std::string BatchFolders::csv() const { return read_text_file(output.path() / "sol_stat.csv"); }
+
+ProcessResult BatchFolders::run_opt(const std::string& before, const std::string& program) const {
+  return run_vardelmo(opt_session(models.path(), output.path(), before), work.path(), program);
 }
 
 void copy_model(const std::string& name, const fs::path& folder, const std::string& as) {
@@ -100,10 +104,6 @@ std::vector<std::vector<std::string>> read_csv_fields(const fs::path& csv) {
 }
 #endif
 
-}  // namespace vardelmo::test
-
-namespace vardelmo::test {
-
 std::string mask_console(const std::string& out) {
   static const std::regex header("MODELO [0-9]+ \n");
   std::string kept;
@@ -147,9 +147,6 @@ std::string mask_library_errors(const std::string& err) {
   return std::regex_replace(err, library_lines, "");
 }
 
-}  // namespace vardelmo::test
-
-namespace vardelmo::test {
 namespace {
 
 const std::map<std::string, double> kClassicOptima = {
@@ -168,7 +165,7 @@ void expect_classic_results(const std::string& csv, const std::string& solver,
   std::istringstream lines(csv);
   std::string line;
   std::getline(lines, line);
-  EXPECT_EQ(line, "SOLVER;NOME;TEMPO;STATUS;Z");
+  EXPECT_EQ(line + "\n", kResultsHeader);
   int count = 0;
   std::regex row(solver + ";([a-z0-9_]+\\.lp);[0-9]+,[0-9]{6};([A-Z ]+);([^;]*);");
   while (std::getline(lines, line)) {

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for tests that run `opt` through the binary.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -10,22 +12,45 @@ namespace vardelmo::test {
 
 inline const std::string kAskModels = "Digite o caminho da pasta de arquivos .lp> ";
 inline const std::string kAskOutput = "Digite o caminho da pasta para gerar o output> ";
+inline const std::string kNoModels = "Pasta de .lps inexistente ou inválida...\n";
+inline const std::string kNoOutput = "Pasta de output inexistente ou inválida...\n";
 inline const std::string kSeparator =
     "----------------------------------------------------------------------\n";
-inline const std::string kBye = "Saindo do shell...\n";
 inline const std::string kResultsHeader = "SOLVER;NOME;TEMPO;STATUS;Z\n";
+
+/// Standard input that gives `before`, answers `opt` with the two folders,
+/// then gives `after`.
+std::string opt_session(const fs::path& models, const fs::path& output,
+                        const std::string& before = "", const std::string& after = "exit\n");
+
+/// A batch's folders, each fresh: the working folder the program starts in,
+/// the models' and the output's.
+struct BatchFolders {
+  TempFolder work, models, output;
+  /// The results file in the output folder, as read_text_file reads it.
+  std::string csv() const;
+  /// Runs `program` in `work` on the opt_session of these folders.
+  ProcessResult run_opt(const std::string& before = "",
+                        const std::string& program = kProgram) const;
+};
+
+/// A test with a batch's folders.
+class BatchTest : public ::testing::Test, public BatchFolders {};
 
 /// What a batch prints before model `i`: the separator and its number.
 inline std::string model_header(int i) {
   return kSeparator + "MODELO " + std::to_string(i) + " \n";
 }
 
+/// A model's block once mask_times has run; without a STATUS line for an
+/// empty `status`.
+inline std::string model_block(const std::string& name, const std::string& status) {
+  return "NOME: " + name + "\nTEMPO: T\n" + (status.empty() ? "" : "STATUS: " + status + "\n");
+}
+
 /// Replaces every measured time, which no test can predict: the value of a
 /// console "TEMPO: " line by T, and the TEMPO field of results-file rows by T.
 std::string mask_times(const std::string& text);
-
-/// The entry names of `folder` in the order the file system lists them.
-std::vector<std::string> listing_order(const fs::path& folder);
 
 /// Copies a model from the test data into `folder`.
 void copy_model(const std::string& name, const fs::path& folder, const std::string& as = "");

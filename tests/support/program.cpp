@@ -82,6 +82,13 @@ const std::string kBanner =
     "(https://www.gurobi.com/).  \nO transformador de formatos é o GLPK "
     "(https://www.gnu.org/software/glpk/).  \nPara acessar as funcionalidades digite 'help'. \n\n";
 
+std::vector<std::string> listing_order(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
 std::string read_text_file(const fs::path& file) {
   return from_text_mode(read_file(file), file.string());
 }

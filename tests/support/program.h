@@ -65,10 +65,37 @@ int run_program(const std::vector<std::string>& arguments);
 /// (whose C library words errors in English only).
 std::string folder_as_file_reason();
 
+/// The entry names of `folder` in the order the file system lists them, the
+/// order the shell numbers them in.
+std::vector<std::string> listing_order(const fs::path& folder);
+
 /// The exact banner the shell prints at start and for `about`.
 extern const std::string kBanner;
 inline const std::string kPrompt = "Vardelmo> ";
+inline const std::string kBye = "Saindo do shell...\n";
+inline const std::string kUnknownCommand =
+    "Comando não reconhecido. Para ver os comandos digite 'help'\n";
+/// The end of `help` and the prompt after it: a test that sends `help` after
+/// a command knows by it that the command has returned.
+inline const std::string kAfterHelp = "finalizar Vardelmo\n\n" + kPrompt;
+
+// The settings' questions, and what the shell says to an answer it rejects.
 inline const std::string kAskJobs = "Digite o número de modelos resolvidos ao mesmo tempo> ";
+inline const std::string kBadJobs = "Valor inválido, o número não foi alterado.\n";
+inline const std::string kAskTimeLimit = "Digite o tempo máximo para resolução dos modelos (seg)> ";
+inline const std::string kBadTimeLimit = "Valor inválido, o tempo máximo não foi alterado.\n";
+inline const std::string kAskVerbose = "Imprimir log do solver? (s/n)> ";
+inline const std::string kAskCluster = "Enviar os modelos a um cluster Slurm? (s/n)> ";
 inline const std::string kAskSaveSol = "Gravar a melhor solução de cada modelo? (s/n)> ";
+inline const std::string kBadYesOrNo = "Opção inexistente, favor selecionar uma opção válida.\n";
+inline const std::string kAskSolver = "Digite o solver que deseja usar (GUROBI/SCIP)> ";
+inline const std::string kBadSolver =
+    "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n";
+inline const std::string kNoGurobi = "Bilioteca 'gurobi110.dll' não encontrada\n";
+
+// mod_lp's question, its refusal, and its report of a .lp file it could not write.
+inline const std::string kAskModFolder = "Digite o caminho da pasta de arquivos .mod> ";
+inline const std::string kNoModFolder = "Pasta de .mods inexistente ou inválida...\n";
+inline const std::string kWriteError = "Erro ao escrever arquivo .lp\n";
 
 }  // namespace vardelmo::test

@@ -20,7 +20,6 @@ namespace {
 
 using Components = std::vector<std::string>;
 
-
 // A folder's path text written with slashes, as a user may type it.
 std::string with_slashes(const fs::path& folder) {
   std::string text = folder.string();
@@ -96,52 +95,41 @@ TEST(WindowsNames, ErrorTextsGiveThePathInTheAnsiCodePage) {
   EXPECT_EQ(text.find("\xC3"), std::string::npos) << text;
 }
 
-class WindowsOpt : public ::testing::Test {
- protected:
-  std::string csv_bytes() const { return read_file(output.path() / "sol_stat.csv"); }
-  TempFolder work, models, output;
-};
+using WindowsOpt = BatchTest;
 
 // The path a folder text gives a model shows in its NOME, which is the part
 // after the last backslash.
 TEST_F(WindowsOpt, FoldersWrittenWithSlashesKeepThemAndOnlyBackslashesCut) {
   copy_model("decimals.lp", models.path());
   const std::string slashes = with_slashes(models.path());
-  ProcessResult r = run_vardelmo("opt\n" + slashes + "\n" + output.path().string() +
-                                     "\nopt\n" + slashes + "/\n" + output.path().string() +
-                                     "\nexit\n",
-                                 work.path());
+  ProcessResult r = run_vardelmo(
+      opt_session(slashes, output.path(), "", opt_session(slashes + "/", output.path())),
+      work.path());
   const std::string own_name = slashes + "/decimals.lp";
-  EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
-                                   "NOME: decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt +
-                                   kAskModels + kAskOutput + model_header(0) + "NOME: " + own_name + "\nTEMPO: T\nSTATUS: SOL OTIMA\n" +
-                                   kPrompt + kBye);
+  EXPECT_EQ(mask_console(r.out),
+            kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
+                model_block("decimals.lp", "SOL OTIMA") + kPrompt + kAskModels + kAskOutput +
+                model_header(0) + model_block(own_name, "SOL OTIMA") + kPrompt + kBye);
   EXPECT_EQ(mask_library_errors(r.err), "");
-  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_stat.csv")),
-            results_file({"SCIP;" + own_name + ";T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;" + own_name + ";T;SOL OTIMA;31,337500;"}));
 }
 
 // "C:" is the current folder of drive C, where the tests work.
 TEST_F(WindowsOpt, ABareDriveListsItsCurrentFolderWithoutSeparator) {
   ASSERT_EQ(work.path().string().substr(0, 3), "C:\\");
   copy_model("decimals.lp", work.path());
-  ProcessResult r =
-      run_vardelmo("opt\nC:\n" + output.path().string() + "\nexit\n", work.path());
+  ProcessResult r = run_vardelmo(opt_session("C:", output.path()), work.path());
   EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskModels + kAskOutput + model_header(0) +
-                                   "NOME: C:decimals.lp\nTEMPO: T\nSTATUS: SOL OTIMA\n" + kPrompt +
-                                   kBye);
+                                   model_block("C:decimals.lp", "SOL OTIMA") + kPrompt + kBye);
   EXPECT_EQ(mask_library_errors(r.err), "");
-  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_stat.csv")),
-            results_file({"SCIP;C:decimals.lp;T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;C:decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
 
 // A name that holds the field separator is quoted in the file, and only there.
 TEST_F(WindowsOpt, ResultsFileAndConsoleLinesEndInCrLfAndTheFileQuotesASeparator) {
   copy_model("decimals.lp", models.path(), "a;b.lp");
-  ProcessResult r = run_vardelmo("opt\n" + models.path().string() + "\n" +
-                                     output.path().string() + "\nexit\n",
-                                 work.path());
-  EXPECT_EQ(mask_times(csv_bytes()),
+  ProcessResult r = run_opt();
+  EXPECT_EQ(mask_times(read_file(output.path() / "sol_stat.csv")),
             "SOLVER;NOME;TEMPO;STATUS;Z\r\nSCIP;\"a;b.lp\";T;SOL OTIMA;31,337500;\r\n");
   EXPECT_NE(r.out_bytes.find("\r\nNOME: a;b.lp\r\nTEMPO: "), std::string::npos)
       << r.out_bytes;
@@ -160,22 +148,19 @@ TEST_F(WindowsOpt, ANameOutsideTheCodePageEndsTheListing) {
     if (entry.path().filename().native() == L"\u0141odz.lp") break;
     before.push_back(entry.path().filename().string());
   }
-  ProcessResult r = run_vardelmo("opt\n" + models.path().string() + "\n" +
-                                     output.path().string() + "\nexit\n",
-                                 work.path());
+  ProcessResult r = run_opt();
   EXPECT_EQ(mask_library_errors(r.err), "Erro ao acessar a pasta: " +
                        std::error_code(ERROR_NO_UNICODE_TRANSLATION, std::system_category()).message() +
                        "\n");
   std::string expected = kBanner + kPrompt + kAskModels + kAskOutput;
   std::vector<std::string> rows;
   for (std::size_t i = 0; i < before.size(); ++i) {
-    expected += model_header(static_cast<int>(i)) + "NOME: " + before[i] +
-                "\nTEMPO: T\nSTATUS: SOL OTIMA\n";
+    expected += model_header(static_cast<int>(i)) + model_block(before[i], "SOL OTIMA");
     rows.push_back("SCIP;" + before[i] + ";T;SOL OTIMA;31,337500;");
   }
   EXPECT_EQ(mask_console(r.out), expected + kPrompt + kBye);
   if (!rows.empty())
-    EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_stat.csv")), results_file(rows));
+    EXPECT_EQ(mask_times(csv()), results_file(rows));
   else
     EXPECT_FALSE(fs::exists(output.path() / "sol_stat.csv"));
 }
@@ -184,22 +169,17 @@ TEST_F(WindowsOpt, GurobiTakesGurobi110DllInTheWorkingFolderNotBesideTheProgram)
   // The program starts without one: every run of the tests shows it.
   ASSERT_FALSE(fs::exists(fs::path(VARDELMO_BINARY).parent_path() / "gurobi110.dll"));
   copy_model("decimals.lp", models.path());
-  const std::string session = "solver\nGUROBI\nopt\n" + models.path().string() + "\n" +
-                              output.path().string() + "\nexit\n";
-  const std::string no_library = "Bilioteca 'gurobi110.dll' n\xE3o encontrada\n";
 
   write_file(work.path() / "libgurobi110.so", "");
-  ProcessResult r = run_vardelmo(session, work.path());
-  EXPECT_NE(r.out.find(no_library), std::string::npos) << r.out;
-  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_stat.csv")),
-            results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  ProcessResult r = run_opt("solver\nGUROBI\n");
+  EXPECT_NE(r.out.find(kNoGurobi), std::string::npos) << r.out;
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
 
   place_gurobi_library(work.path());
-  r = run_vardelmo(session, work.path());
-  EXPECT_EQ(r.out.find(no_library), std::string::npos) << r.out;
+  r = run_opt("solver\nGUROBI\n");
+  EXPECT_EQ(r.out.find(kNoGurobi), std::string::npos) << r.out;
   EXPECT_EQ(mask_library_errors(r.err), "");
-  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_stat.csv")),
-            results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;decimals.lp;T;SOL OTIMA;31,337500;"}));
 }
 
 // mod_lp hands GLPK the joined paths, and GLPK names them.
@@ -242,8 +222,10 @@ std::string windows_1252(const char* utf8) {
   return text;
 }
 
-TEST(WindowsTexts, EveryMessageIsInWindows1252) {
-  TempFolder work, models, blocked, output;
+using WindowsTexts = BatchTest;
+
+TEST_F(WindowsTexts, EveryMessageIsInWindows1252) {
+  TempFolder blocked;
   copy_model("decimals.lp", models.path());
   fs::create_directories(blocked.path() / "sol_stat.csv" / "keep");
   const std::string missing = models / "falta";
@@ -280,10 +262,8 @@ TEST(WindowsTexts, EveryMessageIsInWindows1252) {
 
   // The Gurobi reports, which only a Gurobi batch can give: a library that
   // does not load, then the layer's error.
-  const std::string gurobi_batch = "solver\nGUROBI\nopt\n" + models.path().string() + "\n" +
-                                   output.path().string() + "\nexit\n";
   write_file(work.path() / "gurobi110.dll", "");
-  r = run_vardelmo(gurobi_batch, work.path());
+  r = run_opt("solver\nGUROBI\n");
   const std::string no_load =
       windows_1252(u8"Não foi possível carregar a biblioteca do Gurobi ") + work / "gurobi110.dll";
   ASSERT_EQ(r.err.substr(0, no_load.size()), no_load);
@@ -291,7 +271,7 @@ TEST(WindowsTexts, EveryMessageIsInWindows1252) {
   EXPECT_NE(r.err.find("gurobi110.dll", no_load.size()), std::string::npos) << r.err;
   place_gurobi_library(work.path());
   fs::create_directory(models.path() / "pastalp");
-  r = run_vardelmo(gurobi_batch, work.path());
+  r = run_opt("solver\nGUROBI\n");
   EXPECT_NE(r.err.find(windows_1252(u8"Erro do Gurobi (código 10012): ")), std::string::npos)
       << r.err;
 }
