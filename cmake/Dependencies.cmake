@@ -33,11 +33,16 @@ endif()
 # pinned PySCIPOpt wheel (our declarations, declarations/scip), else only
 # when asked for, the stand-in (the same declarations). VARDELMO_SCIP_SOURCE
 # says which.
-file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/pyscipopt-wheel.txt" _wheel_pins REGEX "^[a-z_0-9]+=")
-foreach(_pin IN LISTS _wheel_pins)
-  string(REGEX MATCH "^([a-z_0-9]+)=(.*)$" _ "${_pin}")
-  set(_wheel_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
-endforeach()
+# vardelmo_read_pins(<file> <prefix>): each key=value line of a wheel's pin
+# file as the variable <prefix><key>.
+function(vardelmo_read_pins file prefix)
+  file(STRINGS "${file}" pins REGEX "^[a-z_0-9]+=")
+  foreach(pin IN LISTS pins)
+    string(REGEX MATCH "^([a-z_0-9]+)=(.*)$" _ "${pin}")
+    set(${prefix}${CMAKE_MATCH_1} "${CMAKE_MATCH_2}" PARENT_SCOPE)
+  endforeach()
+endfunction()
+vardelmo_read_pins("${CMAKE_CURRENT_LIST_DIR}/pyscipopt-wheel.txt" _wheel_)
 if(WIN32)
   set(_wheel_library_glob "${VARDELMO_SCIP_WHEEL_DIR}/lib/libscip-*.dll")
 else()
@@ -107,8 +112,8 @@ endif()
 
 # The program links no Gurobi library: it loads the file in the folder it
 # was started from when a Gurobi batch first needs it, and builds against
-# the C interface of gurobi_c.h only.
+# our declarations of Gurobi's C interface only (declarations/gurobi).
 message(STATUS "Gurobi: loaded at run time from the start folder (stand-in built for the tests)")
 add_library(vardelmo_gurobi INTERFACE)
-target_include_directories(vardelmo_gurobi INTERFACE ${CMAKE_SOURCE_DIR}/standins/gurobi/include)
+target_include_directories(vardelmo_gurobi INTERFACE ${CMAKE_SOURCE_DIR}/declarations/gurobi)
 target_link_libraries(vardelmo_gurobi INTERFACE ${CMAKE_DL_LIBS})

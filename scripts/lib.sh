@@ -72,3 +72,52 @@ build_with_progress() {
   fi
   if [ "$started" = 1 ]; then echo "vardelmo setup: building: done in $((SECONDS - start)) s" >&2; fi
 }
+
+# fetch_wheel PINS TARGET FOLDER WHAT: fetches the wheel that the pin file
+# PINS names for TARGET (linux, windows) with pip in download-only mode
+# (nothing is installed into any Python), checks its SHA-256 and unpacks only
+# the files under its members= path into FOLDER/lib, which must then hold its
+# library_file= file. WHAT names what is fetched in the progress lines. Does
+# nothing when FOLDER/lib already holds that wheel's files; on failure says
+# why and returns 1, leaving what was there.
+fetch_wheel() (
+  pins=$1 target=$2 folder=$3 what=$4
+  pin() { sed -n "s/^$1=//p" "$pins"; }
+  fail() { echo "vardelmo: $1" >&2; exit 1; }
+  package=$(pin package) version=$(pin version) members=$(pin members) library=$(pin library_file)
+  file=$(pin "${target}_file") platform=$(pin "${target}_platform") expected=$(pin "${target}_sha256")
+  if [ "$(cat "$folder/lib/.wheel-sha256" 2>/dev/null)" = "$expected" ]; then exit 0; fi
+
+  python3 -m pip --version >/dev/null 2>&1 || install_missing python3-pip
+  start=$SECONDS
+  echo "vardelmo setup: fetching $what ($package $version wheel, $target) ..." >&2
+  work=$(mktemp -d "${TMPDIR:-/tmp}/vardelmo-wheel.XXXXXX") || fail "no temporary folder"
+  trap 'rm -rf "$work"' EXIT
+  if ! python3 -m pip download --quiet --disable-pip-version-check --no-deps \
+       --only-binary=:all: --platform "$platform" --python-version 3.11 --implementation cp \
+       --abi cp311 --dest "$work" "$package==$version" >"$work/pip.log" 2>&1; then
+    cat "$work/pip.log" >&2
+    fail "could not download the package $package $version ($file) with pip"
+  fi
+  [ -f "$work/$file" ] || fail "pip did not deliver $file; it gave: $(ls "$work" | grep -v pip.log)"
+  found=$(sha256sum "$work/$file" | cut -d' ' -f1)
+  [ "$found" = "$expected" ] || fail "$file refused: its SHA-256 is $found, expected $expected"
+
+  # Unpacked beside the final place and moved there in one step, so a
+  # failure leaves no half-unpacked library behind.
+  python3 - "$work/$file" "$members" "$work/lib" <<'PY' || fail "could not unpack $file"
+import os, sys, zipfile
+wheel, members, dest = sys.argv[1:]
+os.makedirs(dest)
+with zipfile.ZipFile(wheel) as archive:
+    for entry in archive.infolist():
+        if entry.filename.startswith(members) and not entry.is_dir():
+            with archive.open(entry) as source, open(os.path.join(dest, os.path.basename(entry.filename)), "wb") as out:
+                out.write(source.read())
+PY
+  compgen -G "$work/lib/$library" >/dev/null || fail "$file holds no $library"
+  echo "$expected" >"$work/lib/.wheel-sha256" || fail "could not write into $work"
+  mkdir -p "$folder" && rm -rf "$folder/lib" && mv "$work/lib" "$folder/lib" \
+    || fail "could not move the library into $folder/lib"
+  echo "vardelmo setup: fetching $what: done in $((SECONDS - start)) s" >&2
+)

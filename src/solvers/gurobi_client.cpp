@@ -39,11 +39,11 @@ bool resolve(const platform::SharedLibrary& file, const char* name, Function& fu
 // Only objects made after a successful load call the library.
 const GurobiLibrary& grb() noexcept { return *loaded_library; }
 
-const char* name_of(IntParameter) { return "OutputFlag"; }
-const char* name_of(DoubleParameter) { return "TimeLimit"; }
-const char* name_of(IntAttribute) { return "Status"; }
+const char* name_of(IntParameter) { return GRB_INT_PAR_OUTPUTFLAG; }
+const char* name_of(DoubleParameter) { return GRB_DBL_PAR_TIMELIMIT; }
+const char* name_of(IntAttribute) { return GRB_INT_ATTR_STATUS; }
 const char* name_of(DoubleAttribute attribute) {
-  return attribute == DoubleAttribute::ObjVal ? "ObjVal" : "Runtime";
+  return attribute == DoubleAttribute::ObjVal ? GRB_DBL_ATTR_OBJVAL : GRB_DBL_ATTR_RUNTIME;
 }
 
 std::string error_text(GRBenv* environment) {

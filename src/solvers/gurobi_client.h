@@ -1,5 +1,6 @@
 #pragma once
-// A thin object layer over the Gurobi C library (gurobi_c.h). What it adds:
+// A thin object layer over the Gurobi C library (its part that the program
+// calls: declarations/gurobi/gurobi_c.h). What it adds:
 // - the library is loaded when first needed, from its file in the working
 //   folder (the folder the shell started in) and from nowhere else, so the
 //   program runs where there is none;

@@ -231,7 +231,7 @@ int GRBsetintparam(GRBenv* env, const char* paramname, int value) {
   if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
   return guarded(env, [&] {
     if (paramname == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No parameter name given");
-    if (same_name(paramname, "OutputFlag")) {
+    if (same_name(paramname, GRB_INT_PAR_OUTPUTFLAG)) {
       env->settings.output_flag = value;
       return 0;
     }
@@ -245,7 +245,7 @@ int GRBsetdblparam(GRBenv* env, const char* paramname, double value) {
   if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
   return guarded(env, [&] {
     if (paramname == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No parameter name given");
-    if (same_name(paramname, "TimeLimit")) {
+    if (same_name(paramname, GRB_DBL_PAR_TIMELIMIT)) {
       if (!(value >= 0.0)) {
         return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
                     formatted("Unable to set parameter TimeLimit to value %s (minimum is 0)",
@@ -327,7 +327,7 @@ int GRBgetintattr(GRBmodel* model, const char* attrname, int* valueP) {
       return fail(env, GRB_ERROR_NULL_ARGUMENT,
                   "No attribute name or no place for its value given");
     }
-    if (same_name(attrname, "Status")) {
+    if (same_name(attrname, GRB_INT_ATTR_STATUS)) {
       *valueP = model->status;
       return 0;
     }
@@ -344,14 +344,14 @@ int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
       return fail(env, GRB_ERROR_NULL_ARGUMENT,
                   "No attribute name or no place for its value given");
     }
-    if (same_name(attrname, "ObjVal")) {
+    if (same_name(attrname, GRB_DBL_ATTR_OBJVAL)) {
       if (!model->has_solution) {
         return fail(env, GRB_ERROR_DATA_NOT_AVAILABLE, "Unable to retrieve attribute 'ObjVal'");
       }
       *valueP = model->objective;
       return 0;
     }
-    if (same_name(attrname, "Runtime")) {
+    if (same_name(attrname, GRB_DBL_ATTR_RUNTIME)) {
       *valueP = model->runtime;
       return 0;
     }

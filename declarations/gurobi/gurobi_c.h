@@ -1,5 +1,13 @@
-/* The Gurobi C interface as far as Vardelmo uses it, with Gurobi 11.0.1's
- * signatures and constants. */
+/* The part of Gurobi 11's C API that Vardelmo calls, with Gurobi's own header
+ * name, names, signatures and values (those of Gurobi 11.0.3). It serves
+ * twice:
+ * - the Gurobi client compiles against it; the program links no Gurobi
+ *   library but loads one at run time and resolves these functions by name;
+ * - the GLPK-backed stand-in (standins/gurobi) implements it.
+ * A wrong value here would go unnoticed by the compiler: the test
+ * gurobi_library_test checks the version and the parameter names against the
+ * real library. Windows' __stdcall is left out: 64-bit Windows has one
+ * calling convention. */
 #ifndef _GUROBI_C_H
 #define _GUROBI_C_H
 
@@ -12,8 +20,9 @@ typedef struct _GRBmodel GRBmodel;
 
 #define GRB_VERSION_MAJOR     11
 #define GRB_VERSION_MINOR     0
-#define GRB_VERSION_TECHNICAL 1
+#define GRB_VERSION_TECHNICAL 3
 
+/* Model status codes */
 #define GRB_LOADED          1
 #define GRB_OPTIMAL         2
 #define GRB_INFEASIBLE      3
@@ -31,6 +40,7 @@ typedef struct _GRBmodel GRBmodel;
 #define GRB_WORK_LIMIT      16
 #define GRB_MEM_LIMIT       17
 
+/* Error codes of the functions below */
 #define GRB_ERROR_NULL_ARGUMENT      10002
 #define GRB_ERROR_INVALID_ARGUMENT   10003
 #define GRB_ERROR_UNKNOWN_ATTRIBUTE  10004
@@ -40,6 +50,13 @@ typedef struct _GRBmodel GRBmodel;
 #define GRB_ERROR_FILE_READ          10012
 
 #define GRB_INFINITY 1e100
+
+/* Parameters and attributes */
+#define GRB_INT_PAR_OUTPUTFLAG "OutputFlag"
+#define GRB_DBL_PAR_TIMELIMIT  "TimeLimit"
+#define GRB_INT_ATTR_STATUS    "Status"
+#define GRB_DBL_ATTR_OBJVAL    "ObjVal"
+#define GRB_DBL_ATTR_RUNTIME   "Runtime"
 
 int GRBloadenvadv(GRBenv **envP, const char *logfilename, int apitype, int major, int minor, int tech,
                   const char *server, const char *router, const char *password, const char *group,
