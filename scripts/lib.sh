@@ -1,5 +1,7 @@
-# Shared by the set-up scripts (sourced, not run): root rights, quiet steps
-# that say what they do and how long it took, and Debian packages.
+# Shared by the set-up scripts (sourced, not run, by scripts that set $root
+# to the source folder): root rights, quiet steps that say what they do and
+# how long it took, Debian packages, and configuring and building.
+# shellcheck shell=bash disable=SC2154
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"
@@ -71,6 +73,44 @@ build_with_progress() {
     exit 1
   fi
   if [ "$started" = 1 ]; then echo "vardelmo setup: building: done in $((SECONDS - start)) s" >&2; fi
+}
+
+# configure_and_build FOLDER CMAKE_ARGUMENT...: configures the build in
+# FOLDER, the first time as a step that then says which SCIP and Gurobi
+# CMake found, later saying nothing unless CMake fails; then builds it.
+# Both keep their output in FOLDER/vardelmo-setup.log.
+configure_and_build() {
+  local build=$1 log
+  shift
+  mkdir -p "$build"
+  log="$build/vardelmo-setup.log"
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    step configuring cmake_logged "$log" -S "$root" -B "$build" "$@"
+    grep -E '^-- (SCIP|Gurobi):' "$log" | sed 's/^-- /vardelmo setup: /' >&2 || true
+  elif ! cmake_logged "$log" -S "$root" -B "$build" "$@" >/dev/null; then
+    cat "$log" >&2
+    echo "vardelmo setup: configuring failed" >&2
+    exit 1
+  fi
+  : >"$log"
+  build_with_progress "$log" cmake --build "$build" -j "$(nproc)"
+}
+
+# cmake_logged LOG ARGUMENT...: CMake's errors come on standard error: the
+# log keeps both streams, in order.
+cmake_logged() {
+  local log=$1
+  shift
+  cmake "$@" 2>&1 | tee "$log"
+}
+
+# setup_sanitized: the Clang build of scripts/sanitize and scripts/fuzz,
+# with the sanitizers and the fuzz targets, in $VARDELMO_BUILD_DIR, which it
+# exports ($VARDELMO_ASAN_BUILD_DIR, default build-asan/).
+setup_sanitized() {
+  install_missing clang libclang-rt-14-dev
+  export VARDELMO_BUILD_DIR="${VARDELMO_ASAN_BUILD_DIR:-$root/build-asan}"
+  CC=clang CXX=clang++ "$root/scripts/setup" -DVARDELMO_FUZZ=ON
 }
 
 # fetch_wheel PINS TARGET FOLDER WHAT: fetches the wheel that the pin file
