@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <regex>
 
@@ -297,6 +298,38 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
     EXPECT_EQ(r.status, 0);
   }
 }
+
+#ifndef _WIN32
+// A person at a terminal gets one line on the whole batch after its last
+// block; every other test reads the output of a pipe or file, and none.
+TEST_F(Opt, ATerminalGetsASummaryOfTheBatch) {
+  for (const char* name : {"decimals.lp", "infeasible.lp", "broken.lp"})
+    copy_model(name, models.path());
+  copy_model("decimals.lp", models.path(), "again.lp");
+  write_file(models.path() / "known.solu", "=opt= decimals 1\n");
+  ProcessResult r =
+      run_vardelmo_on_terminal(opt_session(models.path(), output.path()), work.path());
+  std::smatch summary;
+  ASSERT_TRUE(std::regex_search(r.out, summary, std::regex(
+      "\nResumo: 4 modelos; SOL OTIMA: 2; PROBLEMA INFACTIVEL: 1; "
+      "ERRO NA LEITURA DO MODELO: 1; CONFERE NAO: 1; tempo total: ([-+.0-9e]+) s; "
+      "média geométrica \\(deslocamento 1 s\\): ([-+.0-9e]+) s\n" + kPrompt + kBye + "$")))
+      << r.out;
+  double log_sum = 0, sum = 0;
+  const std::string file = csv();
+  const std::regex time("^SCIP;[^;]*;([0-9]+),([0-9]{6});", std::regex::multiline);
+  for (auto row = std::sregex_iterator(file.begin(), file.end(), time);
+       row != std::sregex_iterator(); ++row) {
+    const double seconds = std::stod((*row)[1].str() + "." + (*row)[2].str());
+    sum += seconds;
+    log_sum += std::log(1 + seconds);
+  }
+  EXPECT_NEAR(std::stod(summary[2]), std::exp(log_sum / 4) - 1, 1e-4);
+  // One model after another: the batch took at least their times together.
+  EXPECT_GE(std::stod(summary[1]) + 1e-3, sum);
+  EXPECT_EQ(r.status, 0);
+}
+#endif
 
 // With their known optima beside them, one of them wrong, and each model's
 // best solution kept.

@@ -5,7 +5,9 @@
 #ifdef _WIN32
 #include <process.h>
 #else
+#include <fcntl.h>
 #include <locale.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -125,6 +127,51 @@ ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
   result.err = from_text_mode(read_file(io.path() / "err"), "standard error");
   return result;
 }
+
+#ifndef _WIN32
+ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path& workdir) {
+  TempFolder io;
+  write_file(io.path() / "in", input);
+  const std::string in = io / "in", err = io / "err";
+  ProcessResult result;
+  int terminal = -1;
+  const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+  if (child < 0) {
+    ADD_FAILURE() << "no pseudo-terminal: " << std::strerror(errno);
+    return result;
+  }
+  if (child == 0) {
+    // Only standard output stays on the terminal.
+    const int input_file = ::open(in.c_str(), O_RDONLY);
+    const int error_file = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (input_file < 0 || error_file < 0 || ::dup2(input_file, 0) < 0 ||
+        ::dup2(error_file, 2) < 0 || ::chdir(workdir.c_str()) != 0)
+      ::_exit(127);
+    ::execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(terminal, buffer, sizeof buffer);
+    if (got > 0)
+      result.out_bytes.append(buffer, static_cast<std::size_t>(got));
+    else if (got < 0 && errno == EINTR)
+      continue;
+    else
+      break;  // EIO once the program has ended
+  }
+  ::close(terminal);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  // The terminal turns each line feed into CR LF.
+  for (std::size_t at = 0; at < result.out_bytes.size(); ++at)
+    if (result.out_bytes.compare(at, 2, "\r\n") != 0) result.out += result.out_bytes[at];
+  result.err = read_file(io.path() / "err");
+  return result;
+}
+#endif
 
 ProcessResult run_vardelmo(const std::string& input) {
   TempFolder workdir;

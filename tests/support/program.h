@@ -50,6 +50,12 @@ inline const std::string kProgramOnStandIn = VARDELMO_STANDIN_BINARY;
 ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
                            const std::string& program = kProgram);
 
+#ifndef _WIN32
+/// Runs the program with its standard output on a terminal (a pseudo-
+/// terminal whose line ends come back as "\n"); input and errors as above.
+ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path& workdir);
+#endif
+
 /// Runs it in a fresh temporary working folder.
 ProcessResult run_vardelmo(const std::string& input);
 
