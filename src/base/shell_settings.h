@@ -21,6 +21,9 @@ struct ShellSettings {
   std::string cluster = "n";
   /// "s" or "n"; "s" keeps each model's best solution in the output folder.
   std::string save_sol = "n";
+  /// "s" or "n"; "s" keeps the results of models an earlier batch brought
+  /// to an end in the output folder, and solves only the others.
+  std::string resume = "n";
 };
 
 /// The process-wide instance.

@@ -14,6 +14,7 @@
 #include "base/platform.h"
 #include "base/process.h"
 #include "base/shell_settings.h"
+#include "batch/earlier_results.h"
 #include "batch/executor.h"
 #include "batch/known_optima.h"
 #include "solvers/outcome.h"
@@ -66,14 +67,32 @@ const char* verdict_word(Verdict verdict) {
 class BatchRecords {
  public:
   BatchRecords(const std::string& output_folder, std::size_t entries, KnownOptima optima,
-               std::string solution_folder)
+               std::string solution_folder, EarlierResults earlier)
       : clock(entries),
         results_(results_file_path(output_folder), kResultsHeader, entries),
         details_(details_file_path(output_folder), kDetailsHeader, entries),
         optima_(std::move(optima)),
-        solution_folder_(std::move(solution_folder)) {}
+        solution_folder_(std::move(solution_folder)),
+        earlier_(std::move(earlier)) {}
 
   EntryClock clock;
+
+  /// A model an earlier batch brought to an end keeps its rows and is not
+  /// solved again: its block says so. False for any other.
+  bool keep_earlier(std::size_t entry, const std::string& model_path) {
+    const std::string name = split_path(model_path).back();
+    const EarlierRows* rows = earlier_.find(name);
+    if (rows == nullptr) return false;
+    print_model_header(entry);
+    print("NOME: " + name + "\nRETOMADO: resultado anterior mantido\n");
+    results_.finish(entry, rows->row);
+    details_.finish(entry, rows->detail);
+    OutcomeFigures figures;
+    figures.outcome = rows->outcome;
+    figures.seconds = rows->seconds;
+    tally(figures, rows->contradicts, rows->contradicts ? Verdict::Contradicts : Verdict::None);
+    return true;
+  }
 
   ModelJob job(const std::string& model_path) const {
     ModelJob job{model_path, ""};
@@ -189,6 +208,7 @@ class BatchRecords {
   ResultsFile details_;
   KnownOptima optima_;
   std::string solution_folder_;
+  EarlierResults earlier_;
   std::array<std::size_t, static_cast<std::size_t>(Outcome::SolverError) + 1> outcomes_{};
   std::size_t rows_ = 0;
   double log_shifted_sum_ = 0;
@@ -213,6 +233,7 @@ void run_entries(Executor& executor, BatchRecords& records) {
         continue;
       }
       ++models;
+      if (records.keep_earlier(next, path)) continue;
       if (executor.live()) {
         print_model_header(next);
         // Which model is running shows at once, also where the output is a pipe.
@@ -241,6 +262,15 @@ void run_entries(Executor& executor, BatchRecords& records) {
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
+FileNameList without_results_files(const FileNameList& entries) {
+  FileNameList kept;
+  for (std::string_view entry : entries) {
+    const std::string name = split_path(std::string(entry)).back();
+    if (name != "sol_stat.csv" && name != "sol_detalhes.csv") kept.push_back(entry);
+  }
+  return kept;
+}
+
 const ExecutionMode& chosen_mode() {
   if (shell_settings.cluster == "s") return kSlurmArray;
   if (shell_settings.jobs > 1) return kLocalWorkers;
@@ -264,17 +294,21 @@ void optimize_lp_folder() {
   if (!model_folder) return;
 
   // An earlier batch may have written its results here; they are no models.
+  // A batch that resumes may be the one to read them: it leaves them where
+  // they are and out of its listing, whose numbers stay those they had.
+  const bool resume = shell_settings.resume == "s";
   for (const std::string& stale :
        {results_file_path(*model_folder), details_file_path(*model_folder)}) {
     std::error_code error;
     const std::filesystem::path native = platform::native_path(stale, error);
-    if (!error) std::filesystem::remove(native, error);
+    if (!error && !resume) std::filesystem::remove(native, error);
     if (error) {
       print_error("Não foi possível remover " + stale + ": " + error.message() + "\n");
       return;
     }
   }
   model_files = list_folder(*model_folder);
+  if (resume) model_files = without_results_files(model_files);
 
   const std::optional<std::string> output_folder =
       ask_for_folder("Digite o caminho da pasta para gerar o output> ",
@@ -293,10 +327,18 @@ void optimize_lp_folder() {
       return;
     }
   }
+  EarlierResults earlier;
+  std::string unreadable;
+  if (resume && !earlier.read(*output_folder, shell_settings.solver, unreadable)) {
+    print_error("O arquivo " + unreadable +
+                " não está na forma em que o Vardelmo o grava; para não sobrescrevê-lo, "
+                "nenhum modelo foi resolvido.\n");
+    return;
+  }
   KnownOptima optima;
   optima.read(model_files);
   BatchRecords records(*output_folder, model_files.size(), std::move(optima),
-                       std::move(solution_folder));
+                       std::move(solution_folder), std::move(earlier));
   const std::unique_ptr<Executor> executor =
       mode.open({model_files, *output_folder, shell_settings.jobs, records.clock});
   if (executor) run_entries(*executor, records);

@@ -36,6 +36,8 @@ const Command kCommands[] = {
     {"cluster", set_cluster, false, "enviar os modelos a um cluster Slurm (s/n, padrão n)"},
     {"save_sol", set_save_sol, false,
      "gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)"},
+    {"resume", set_resume, false,
+     "retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)"},
     {"mod_lp", convert_mod_folder, false,
      "converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
      "o programa só funciona se o executável estiver na mesma pasta dos modelos."},

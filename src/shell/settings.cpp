@@ -46,6 +46,10 @@ void set_save_sol() {
   ask_yes_or_no("Gravar a melhor solução de cada modelo? (s/n)> ", shell_settings.save_sol);
 }
 
+void set_resume() {
+  ask_yes_or_no("Retomar lotes interrompidos? (s/n)> ", shell_settings.resume);
+}
+
 std::optional<std::size_t> parse_jobs(const std::string& line) {
   if (line.empty() || line.size() > 9) return std::nullopt;
   std::size_t jobs = 0;

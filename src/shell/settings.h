@@ -20,5 +20,6 @@ void set_jobs();        // command `jobs`
 void set_cluster();     // command `cluster`
 void set_verbose();     // command `verbose`
 void set_save_sol();    // command `save_sol`
+void set_resume();      // command `resume`
 
 }  // namespace vardelmo

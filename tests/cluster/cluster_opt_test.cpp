@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
@@ -139,6 +140,36 @@ TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
     rows += "SCIP;" + name + ";T;PROCESSO INTERROMPIDO - USUARIO;[^;\n]*;\n";
   const std::string file = mask_times(csv());
   EXPECT_TRUE(std::regex_match(file, std::regex(rows))) << file;
+}
+
+// A shell killed while its array runs: once the array is cancelled, `resume`
+// keeps the model that ended and sends only the other again.
+TEST_F(ClusterOpt, AKilledShellsBatchResumes) {
+  write_file(models.path() / "hard.lp", hard_model());
+  copy_model("decimals.lp", models.path());
+  {
+    Child child(work.path());
+    child.send(opt_session(models.path(), output.path(), kToCluster + "jobs\n2\n", ""));
+    ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n"));
+    // Its row follows the block.
+    for (int tries = 0; tries < 300 && csv().empty(); ++tries)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    child.kill();
+    EXPECT_EQ(child.finish().signal, SIGKILL);
+  }
+  output_of("scancel -n vardelmo");
+  for (int tries = 0; tries < 300 && !output_of("squeue -h -n vardelmo -t PD,R,CG -o %i").empty(); ++tries)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const std::string kept = read_file(output.path() / "sol_stat.csv");
+  ASSERT_EQ(mask_times(kept), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  ProcessResult r = run_opt(kToCluster + "time_limit\n1\nresume\ns\n");
+  EXPECT_NE(r.out.find("NOME: decimals.lp\nRETOMADO: resultado anterior mantido\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(mask_console(r.out).find(model_block("hard.lp", "PROCESSO INTERROMPIDO - LIMITE DE TEMPO")),
+            std::string::npos) << r.out;
+  const std::string now = read_file(output.path() / "sol_stat.csv");
+  EXPECT_NE(now.find(kept.substr(kResultsHeader.size())), std::string::npos) << now;
+  EXPECT_EQ(std::count(now.begin(), now.end(), '\n'), 3) << now;
 }
 
 }  // namespace

@@ -202,6 +202,71 @@ TEST_F(DeletedModel, GurobiReportsTheLibrarysRefusalAndTheOthersKeepTheirRows) {
   EXPECT_EQ(r.status, 0);
 }
 
+// A batch killed half-way and run again with `resume`: the models that came
+// to an end keep their rows byte for byte, and only the others are solved.
+TEST_F(BatchFaults, AKilledBatchResumesWhereItStopped) {
+  const std::vector<std::string> names = listing_order(models.path());
+  for (const std::string jobs : {"", "jobs\n2\n"}) {
+    fs::remove(output.path() / "sol_stat.csv");
+    fs::remove(output.path() / "sol_detalhes.csv");
+    {
+      Child child(work.path());
+      child.send(opt_session(models.path(), output.path(), jobs + "time_limit\n1\n", ""));
+      // Two models have their rows, the third one is solving.
+      for (auto waited = std::chrono::steady_clock::now();
+           mask_times(csv()) != results_file(hard_rows(2)) &&
+           std::chrono::steady_clock::now() - waited < std::chrono::seconds(30);)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      child.kill();
+      EXPECT_EQ(child.finish().signal, SIGKILL);
+    }
+    const std::string results = read_file(output.path() / "sol_stat.csv");
+    const std::string details = read_file(output.path() / "sol_detalhes.csv");
+    ASSERT_EQ(mask_times(csv()), results_file(hard_rows(2))) << jobs;
+    ProcessResult r = run_opt(jobs + "time_limit\n1\nresume\ns\n");
+    std::string blocks;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      blocks += model_header(static_cast<int>(i)) +
+                (i < 2 ? "NOME: " + names[i] + "\nRETOMADO: resultado anterior mantido\n"
+                       : model_block(names[i], kStopped));
+    EXPECT_EQ(blocks_in_entry_order(mask_console(r.out)),
+              kBanner + kPrompt + (jobs.empty() ? "" : kAskJobs + kPrompt) + kAskTimeLimit +
+                  kPrompt + kAskResume + kPrompt + kAskModels + kAskOutput + blocks + kPrompt +
+                  kBye)
+        << jobs;
+    EXPECT_EQ(mask_library_errors(r.err), "");
+    // The rows kept as they were, the third one after them.
+    EXPECT_EQ(read_file(output.path() / "sol_stat.csv").substr(0, results.size()), results);
+    EXPECT_EQ(read_file(output.path() / "sol_detalhes.csv").substr(0, details.size()), details);
+    EXPECT_EQ(mask_times(csv()), results_file(hard_rows(3))) << jobs;
+  }
+}
+
+// Rows of another solver, or of models stopped by Ctrl+C or lost with their
+// process, are solved again; a file the program did not write is never
+// overwritten.
+TEST_F(BatchFaults, ResumeSolvesAgainWhatDidNotEndAndLeavesForeignFilesAlone) {
+  const std::vector<std::string> names = listing_order(models.path());
+  write_file(output.path() / "sol_stat.csv",
+             std::string(kResultsHeader) + "SCIP;" + names[0] +
+                 ";1,000000;PROCESSO INTERROMPIDO - USUARIO;5,000000;\nSCIP;" + names[1] +
+                 ";1,000000;ERRO NO SOLVER;;\nGUROBI;" + names[2] + ";1,000000;SOL OTIMA;0,000000;\n");
+  run_opt("time_limit\n1\nresume\ns\n");
+  EXPECT_EQ(mask_times(csv()), results_file(hard_rows(3)));
+
+  for (const std::string foreign : {std::string("SOLVER,NOME\n"),
+                                    std::string(kResultsHeader) + "SCIP;a.lp;1,5;SOL OTIMA;1;\n",
+                                    std::string(kResultsHeader) + "SCIP;a.lp;1,000000;SOL"}) {
+    write_file(output.path() / "sol_stat.csv", foreign);
+    ProcessResult r = run_opt("resume\ns\n");
+    EXPECT_EQ(r.out, kBanner + kPrompt + kAskResume + kPrompt + kAskModels + kAskOutput + kPrompt + kBye);
+    EXPECT_EQ(r.err, "O arquivo " + output / "sol_stat.csv" +
+                         " não está na forma em que o Vardelmo o grava; para não sobrescrevê-lo, "
+                         "nenhum modelo foi resolvido.\n");
+    EXPECT_EQ(read_file(output.path() / "sol_stat.csv"), foreign);
+  }
+}
+
 // Ctrl+C while a model solves stops that model, as the solver libraries do;
 // the batch goes on, and at the prompt Ctrl+C ends the shell again. With
 // several models at once, it stops every model solving at that moment.

@@ -120,6 +120,8 @@ bool Child::wait_for_output(const std::string& text, std::chrono::seconds timeou
 
 void Child::interrupt() { ::kill(pid_, SIGINT); }
 
+void Child::kill() { ::kill(pid_, SIGKILL); }
+
 void Child::set_file_size_limit(rlim_t bytes) {
   rlimit limit{};
   if (::prlimit(pid_, RLIMIT_FSIZE, nullptr, &limit) != 0)

@@ -44,6 +44,8 @@ class Child {
                        std::chrono::seconds timeout = std::chrono::seconds(60));
   /// Sends SIGINT, as Ctrl+C in a terminal does.
   void interrupt();
+  /// Sends SIGKILL, as a lost session or `kill -9` does.
+  void kill();
   /// Changes the running child's soft RLIMIT_FSIZE (up to its hard limit).
   void set_file_size_limit(rlim_t bytes);
   /// Closes standard input and waits for the child to end.

@@ -14,6 +14,7 @@ const std::string kHelp =
     " jobs           número de modelos resolvidos ao mesmo tempo (padrão 1)\n"
     " cluster        enviar os modelos a um cluster Slurm (s/n, padrão n)\n"
     " save_sol       gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)\n"
+    " resume         retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
@@ -96,7 +97,7 @@ TEST(Settings, TimeLimitIsSilentOnSuccessAndSaysSoOnARejectedLine) {
 TEST(Settings, YesNoSettingsTakeExactlySOrN) {
   for (const auto& [command, ask] :
        {std::pair{"verbose", kAskVerbose}, std::pair{"cluster", kAskCluster},
-        std::pair{"save_sol", kAskSaveSol}}) {
+        std::pair{"save_sol", kAskSaveSol}, std::pair{"resume", kAskResume}}) {
     const std::string c = command;
     ProcessResult r =
         run_vardelmo(c + "\ns\n" + c + "\nn\n" + c + "\nS\n" + c + "\nn \n" + c + "\nsim\nexit\n");

@@ -93,6 +93,7 @@ inline const std::string kBadTimeLimit = "Valor inválido, o tempo máximo não 
 inline const std::string kAskVerbose = "Imprimir log do solver? (s/n)> ";
 inline const std::string kAskCluster = "Enviar os modelos a um cluster Slurm? (s/n)> ";
 inline const std::string kAskSaveSol = "Gravar a melhor solução de cada modelo? (s/n)> ";
+inline const std::string kAskResume = "Retomar lotes interrompidos? (s/n)> ";
 inline const std::string kBadYesOrNo = "Opção inexistente, favor selecionar uma opção válida.\n";
 inline const std::string kAskSolver = "Digite o solver que deseja usar (GUROBI/SCIP)> ";
 inline const std::string kBadSolver =
