@@ -85,8 +85,9 @@ void expect_classic_results(const std::string& csv, const std::string& solver,
 
 /// Writes "classic.solu" into `folder`: the classic instances' known optima,
 /// one of them wrong (lseu's), p0548's as a best known value above its
-/// optimum, stein27_inf's infeasibility, and one line no reader takes.
-void write_classic_references(const fs::path& folder);
+/// optimum, stein27_inf's infeasibility, a second value for egout, and
+/// (unless told otherwise) one line no reader takes.
+void write_classic_references(const fs::path& folder, bool unreadable_line = true);
 
 /// Checks the details file of the classic instances against their results
 /// file and classic.solu: the rows' first five fields, a dual bound equal to
