@@ -51,12 +51,24 @@ typedef struct _GRBmodel GRBmodel;
 
 #define GRB_INFINITY 1e100
 
+/* Model senses */
+#define GRB_MINIMIZE 1
+#define GRB_MAXIMIZE -1
+
 /* Parameters and attributes */
 #define GRB_INT_PAR_OUTPUTFLAG "OutputFlag"
 #define GRB_DBL_PAR_TIMELIMIT  "TimeLimit"
-#define GRB_INT_ATTR_STATUS    "Status"
-#define GRB_DBL_ATTR_OBJVAL    "ObjVal"
-#define GRB_DBL_ATTR_RUNTIME   "Runtime"
+#define GRB_INT_ATTR_NUMVARS    "NumVars"
+#define GRB_INT_ATTR_MODELSENSE "ModelSense"
+#define GRB_INT_ATTR_STATUS     "Status"
+#define GRB_INT_ATTR_SOLCOUNT   "SolCount"
+#define GRB_DBL_ATTR_OBJVAL     "ObjVal"
+#define GRB_DBL_ATTR_OBJBOUND   "ObjBound"
+#define GRB_DBL_ATTR_MIPGAP     "MIPGap"
+#define GRB_DBL_ATTR_RUNTIME    "Runtime"
+#define GRB_DBL_ATTR_NODECOUNT  "NodeCount"
+#define GRB_DBL_ATTR_X          "X"
+#define GRB_STR_ATTR_VARNAME    "VarName"
 
 int GRBloadenvadv(GRBenv **envP, const char *logfilename, int apitype, int major, int minor, int tech,
                   const char *server, const char *router, const char *password, const char *group,
@@ -71,6 +83,8 @@ int GRBreadmodel(GRBenv *env, const char *filename, GRBmodel **modelP);
 GRBenv *GRBgetenv(GRBmodel *model);
 int GRBgetintattr(GRBmodel *model, const char *attrname, int *valueP);
 int GRBgetdblattr(GRBmodel *model, const char *attrname, double *valueP);
+int GRBgetdblattrarray(GRBmodel *model, const char *attrname, int first, int len, double *values);
+int GRBgetstrattrelement(GRBmodel *model, const char *attrname, int element, char **valueP);
 int GRBupdatemodel(GRBmodel *model);
 int GRBoptimize(GRBmodel *model);
 int GRBfreemodel(GRBmodel *model);

@@ -13,10 +13,11 @@ namespace {
 
 // Every library function the layer calls, each typed by its declaration in
 // gurobi_c.h and found in the library by that same name.
-#define VARDELMO_GRB_FUNCTIONS(X)                                                   \
-  X(GRBloadenvadv) X(GRBsetintparam) X(GRBsetdblparam) X(GRBstartenv) X(GRBfreeenv) \
-  X(GRBreadmodel) X(GRBgetenv) X(GRBgetintattr) X(GRBgetdblattr) X(GRBupdatemodel)  \
-  X(GRBoptimize) X(GRBfreemodel) X(GRBgeterrormsg)
+#define VARDELMO_GRB_FUNCTIONS(X)                                                    \
+  X(GRBloadenvadv) X(GRBsetintparam) X(GRBsetdblparam) X(GRBstartenv) X(GRBfreeenv)  \
+  X(GRBreadmodel) X(GRBgetenv) X(GRBgetintattr) X(GRBgetdblattr) X(GRBgetdblattrarray) \
+  X(GRBgetstrattrelement) X(GRBupdatemodel) X(GRBoptimize) X(GRBfreemodel)           \
+  X(GRBgeterrormsg)
 
 struct GurobiLibrary {
   GurobiLibrary(const std::filesystem::path& path, std::string& reason) : file(path, reason) {}
@@ -41,10 +42,27 @@ const GurobiLibrary& grb() noexcept { return *loaded_library; }
 
 const char* name_of(IntParameter) { return GRB_INT_PAR_OUTPUTFLAG; }
 const char* name_of(DoubleParameter) { return GRB_DBL_PAR_TIMELIMIT; }
-const char* name_of(IntAttribute) { return GRB_INT_ATTR_STATUS; }
-const char* name_of(DoubleAttribute attribute) {
-  return attribute == DoubleAttribute::ObjVal ? GRB_DBL_ATTR_OBJVAL : GRB_DBL_ATTR_RUNTIME;
+const char* name_of(IntAttribute attribute) {
+  switch (attribute) {
+    case IntAttribute::Status: return GRB_INT_ATTR_STATUS;
+    case IntAttribute::SolCount: return GRB_INT_ATTR_SOLCOUNT;
+    case IntAttribute::ModelSense: return GRB_INT_ATTR_MODELSENSE;
+    case IntAttribute::NumVars: return GRB_INT_ATTR_NUMVARS;
+  }
+  return "";
 }
+const char* name_of(DoubleAttribute attribute) {
+  switch (attribute) {
+    case DoubleAttribute::ObjVal: return GRB_DBL_ATTR_OBJVAL;
+    case DoubleAttribute::Runtime: return GRB_DBL_ATTR_RUNTIME;
+    case DoubleAttribute::ObjBound: return GRB_DBL_ATTR_OBJBOUND;
+    case DoubleAttribute::MIPGap: return GRB_DBL_ATTR_MIPGAP;
+    case DoubleAttribute::NodeCount: return GRB_DBL_ATTR_NODECOUNT;
+  }
+  return "";
+}
+const char* name_of(VariableDoubleAttribute) { return GRB_DBL_ATTR_X; }
+const char* name_of(VariableStringAttribute) { return GRB_STR_ATTR_VARNAME; }
 
 std::string error_text(GRBenv* environment) {
   const char* text = environment != nullptr ? grb().GRBgeterrormsg(environment) : nullptr;
@@ -137,6 +155,23 @@ std::optional<double> GurobiModel::get_double_attr_if_available(DoubleAttribute 
   if (code == GRB_ERROR_DATA_NOT_AVAILABLE) return std::nullopt;
   check_grb_call(code, environment_);
   return value;
+}
+
+std::vector<double> GurobiModel::get_double_attr_array(VariableDoubleAttribute attribute, int first,
+                                                       int count) {
+  // An empty vector has no storage to hand the library.
+  if (count == 0) return {};
+  std::vector<double> values(count > 0 ? static_cast<std::size_t>(count) : 0);
+  check_grb_call(grb().GRBgetdblattrarray(handle_, name_of(attribute), first, count, values.data()),
+                 environment_);
+  return values;
+}
+
+std::string GurobiModel::get_string_attr_element(VariableStringAttribute attribute, int element) {
+  char* value = nullptr;
+  check_grb_call(grb().GRBgetstrattrelement(handle_, name_of(attribute), element, &value),
+                 environment_);
+  return value != nullptr ? value : "";
 }
 
 void GurobiModel::update() { check_grb_call(grb().GRBupdatemodel(handle_), environment_); }

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 struct _GRBenv;
 struct _GRBmodel;
@@ -54,8 +55,11 @@ void load_gurobi_library();
 
 enum class IntParameter { OutputFlag };
 enum class DoubleParameter { TimeLimit };
-enum class IntAttribute { Status };
-enum class DoubleAttribute { ObjVal, Runtime };
+enum class IntAttribute { Status, SolCount, ModelSense, NumVars };
+enum class DoubleAttribute { ObjVal, Runtime, ObjBound, MIPGap, NodeCount };
+/// Attributes with one value per variable.
+enum class VariableDoubleAttribute { X };
+enum class VariableStringAttribute { VarName };
 
 class GurobiEnvironment {
  public:
@@ -98,8 +102,15 @@ class GurobiModel {
   int get_int_attr(IntAttribute attribute);           // GRBgetintattr
   double get_double_attr(DoubleAttribute attribute);  // GRBgetdblattr
   /// GRBgetdblattr for a value the solve may not have produced (ObjVal
-  /// without a solution): empty then; any other failure raises.
+  /// without a solution, MIPGap of a model without integer variables): empty
+  /// then; any other failure raises.
   [[nodiscard]] std::optional<double> get_double_attr_if_available(DoubleAttribute attribute);
+  /// GRBgetdblattrarray: the values of `count` variables from `first`.
+  std::vector<double> get_double_attr_array(VariableDoubleAttribute attribute, int first,
+                                            int count);
+  /// GRBgetstrattrelement: the value of variable `element`, copied before
+  /// the library reuses its text.
+  std::string get_string_attr_element(VariableStringAttribute attribute, int element);
   void update();                                      // GRBupdatemodel
   void optimize();                                    // update, then GRBoptimize
   void release() noexcept;                            // GRBfreemodel

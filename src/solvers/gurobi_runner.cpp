@@ -2,15 +2,18 @@
 
 #include <gurobi_c.h>
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/console.h"
 #include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
+#include "solvers/solution_file.h"
 
 namespace vardelmo {
 namespace {
@@ -40,14 +43,47 @@ void print_line(const std::string& text) {
   std::fflush(stdout);
 }
 
-void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
-  OutcomeReport report(model_path);
+// Gurobi's infinity stands for a bound or gap it does not have.
+std::optional<double> finite(std::optional<double> value) {
+  if (value && std::fabs(*value) >= GRB_INFINITY) return std::nullopt;
+  return value;
+}
+
+SearchFigures search_figures(GurobiModel& model) {
+  SearchFigures figures;
+  if (model.get_int_attr(IntAttribute::SolCount) > 0)
+    figures.objective = finite(model.get_double_attr(DoubleAttribute::ObjVal));
+  // A model without integer variables has no gap, and may have no bound or
+  // node count either.
+  figures.dual_bound = finite(model.get_double_attr_if_available(DoubleAttribute::ObjBound));
+  if (const std::optional<double> gap =
+          finite(model.get_double_attr_if_available(DoubleAttribute::MIPGap)))
+    figures.gap_percent = 100 * *gap;
+  figures.nodes = model.get_double_attr_if_available(DoubleAttribute::NodeCount);
+  figures.maximize = model.get_int_attr(IntAttribute::ModelSense) == GRB_MAXIMIZE;
+  return figures;
+}
+
+SolutionText best_solution(GurobiModel& model, double objective) {
+  SolutionText solution(objective);
+  const int count = model.get_int_attr(IntAttribute::NumVars);
+  const std::vector<double> values =
+      model.get_double_attr_array(VariableDoubleAttribute::X, 0, count);
+  for (int j = 0; j < count; ++j)
+    solution.add(model.get_string_attr_element(VariableStringAttribute::VarName, j).c_str(),
+                 values[static_cast<std::size_t>(j)]);
+  return solution;
+}
+
+void report_gurobi_outcome(GurobiModel& model, std::string model_path,
+                           const SearchFigures& figures) {
   int status = model.get_int_attr(IntAttribute::Status);
   // A solve that found no solution has no objective; its row says so by an
   // empty Z field instead of losing the model's time and status.
   const std::optional<double> objective =
       model.get_double_attr_if_available(DoubleAttribute::ObjVal);
   double runtime = model.get_double_attr(DoubleAttribute::Runtime);
+  OutcomeReport report(model_path);
   report.time(runtime);
   const ClassifiedStatus classified = classify(status);
   report.status(classified.outcome, classified.in_solver_table);
@@ -55,6 +91,7 @@ void report_gurobi_outcome(GurobiModel& model, std::string model_path) {
     report.objective(*objective);
   else
     report.no_objective();
+  report.search(figures);
   report.finish();
 }
 
@@ -83,7 +120,14 @@ bool run_gurobi_model(std::string model_path, const std::string& solution_path) 
   } else if (status == GRB_INFEASIBLE) {
     print_line("Model is infeasible");
   }
-  report_gurobi_outcome(model, model_path);
+  // Every value is read before the block begins: a failing call leaves no
+  // half-printed block.
+  const SearchFigures figures = search_figures(model);
+  std::optional<SolutionText> solution;
+  if (!solution_path.empty() && figures.objective)
+    solution = best_solution(model, *figures.objective);
+  report_gurobi_outcome(model, model_path, figures);
+  if (solution) solution->write(solution_path);
   model.release();
   environment.release();
   return true;

@@ -6,6 +6,7 @@
 #include "gurobi_standin_control.h"
 #pragma GCC visibility pop
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "call_journal.h"
 #include "glpk_engine.h"
@@ -22,8 +24,9 @@ namespace engine = vardelmo::engine;
 
 namespace {
 
-// An error code the header leaves out because Vardelmo never tests for it.
+// Error codes the header leaves out because Vardelmo never tests for them.
 constexpr int kErrorOutOfMemory = 10001;
+constexpr int kErrorIndexOutOfRange = 10006;
 
 struct Settings {
   int output_flag = 1;
@@ -43,9 +46,14 @@ struct _GRBmodel {
   engine::Problem problem;
   std::string name;
   engine::ProblemSize size;
+  std::vector<std::string> variable_names;  // kept from the read: GLPK may lose the problem
   int status = GRB_LOADED;
   bool has_solution = false;
   double objective = 0.0;
+  std::vector<double> solution;  // with has_solution, one value per variable
+  bool has_dual_bound = false;
+  double dual_bound = 0.0;
+  long long nodes = 0;
   double runtime = 0.0;
 };
 
@@ -131,6 +139,27 @@ bool model_call_refused(const char* function, _GRBmodel* model, int* code) {
   return true;
 }
 
+// What every attribute query does before its own part: the checks of a
+// model call, then refusing a missing name or place for the value.
+template <typename Body>
+int attribute_query(const char* function, _GRBmodel* model, const char* attrname,
+                    const void* place, Body body) {
+  int code = 0;
+  if (model_call_refused(function, model, &code)) return code;
+  _GRBenv* env = &model->env;
+  return guarded(env, [&] {
+    if (attrname == nullptr || place == nullptr) {
+      return fail(env, GRB_ERROR_NULL_ARGUMENT,
+                  "No attribute name or no place for its value given");
+    }
+    return body(env);
+  });
+}
+
+int unknown_attribute(_GRBenv* env, const char* attrname) {
+  return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
+}
+
 bool ends_with(const std::string& text, const char* suffix) {
   const std::size_t length = std::strlen(suffix);
   return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
@@ -165,6 +194,39 @@ int to_status(const engine::SolveResult& result) {
       break;
   }
   return result.has_solution ? GRB_SUBOPTIMAL : GRB_NUMERIC;
+}
+
+// Gurobi has a MIP's search figures, and no model's before a solve.
+bool has_search_figures(const _GRBmodel& model) {
+  return model.size.binaries + model.size.integers > 0 && model.status != GRB_LOADED;
+}
+
+// Without a proven bound: Gurobi's infinity beyond every value for an
+// infeasible model, else the one that bounds nothing.
+double objective_bound(const _GRBmodel& model) {
+  if (model.has_dual_bound) return model.dual_bound;
+  const bool beyond = model.status == GRB_INFEASIBLE;
+  return beyond != model.size.maximise ? GRB_INFINITY : -GRB_INFINITY;
+}
+
+// Gurobi's definition: |ObjVal - ObjBound| / |ObjVal|, infinite without
+// both or with an incumbent of 0 (unless the bound is 0 too).
+double mip_gap(const _GRBmodel& model) {
+  if (!model.has_solution || !model.has_dual_bound) return GRB_INFINITY;
+  if (model.objective == model.dual_bound) return 0.0;
+  if (model.objective == 0.0) return GRB_INFINITY;
+  return std::fabs(model.objective - model.dual_bound) / std::fabs(model.objective);
+}
+
+// Vectors of the standard library's own types are sized once and filled:
+// growing one would instantiate, and export, the library's code for it.
+std::vector<std::string> column_names(glp_prob* problem, int columns) {
+  std::vector<std::string> names(static_cast<std::size_t>(columns));
+  for (int j = 1; j <= columns; ++j) {
+    const char* name = glp_get_col_name(problem, j);
+    names[static_cast<std::size_t>(j - 1)] = name != nullptr ? name : formatted("C%d", j - 1);
+  }
+  return names;
 }
 
 std::string closing_log(const _GRBmodel& model) {
@@ -303,6 +365,7 @@ int GRBreadmodel(GRBenv* env, const char* filename, GRBmodel** modelP) {
     model->env.owner = model.get();
     model->name = model_name(path);
     model->size = engine::problem_size(read.problem.get());
+    model->variable_names = column_names(read.problem.get(), model->size.columns);
     model->problem = std::move(read.problem);
     write_log(*env,
               formatted("Read LP format model from file %s\n%s: %d rows, %d columns, %d nonzeros\n",
@@ -319,31 +382,24 @@ GRBenv* GRBgetenv(GRBmodel* model) {
 }
 
 int GRBgetintattr(GRBmodel* model, const char* attrname, int* valueP) {
-  int code = 0;
-  if (model_call_refused("GRBgetintattr", model, &code)) return code;
-  _GRBenv* env = &model->env;
-  return guarded(env, [&] {
-    if (attrname == nullptr || valueP == nullptr) {
-      return fail(env, GRB_ERROR_NULL_ARGUMENT,
-                  "No attribute name or no place for its value given");
-    }
+  return attribute_query("GRBgetintattr", model, attrname, valueP, [&](_GRBenv* env) {
     if (same_name(attrname, GRB_INT_ATTR_STATUS)) {
       *valueP = model->status;
-      return 0;
+    } else if (same_name(attrname, GRB_INT_ATTR_SOLCOUNT)) {
+      *valueP = model->has_solution ? 1 : 0;
+    } else if (same_name(attrname, GRB_INT_ATTR_MODELSENSE)) {
+      *valueP = model->size.maximise ? GRB_MAXIMIZE : GRB_MINIMIZE;
+    } else if (same_name(attrname, GRB_INT_ATTR_NUMVARS)) {
+      *valueP = model->size.columns;
+    } else {
+      return unknown_attribute(env, attrname);
     }
-    return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
+    return 0;
   });
 }
 
 int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
-  int code = 0;
-  if (model_call_refused("GRBgetdblattr", model, &code)) return code;
-  _GRBenv* env = &model->env;
-  return guarded(env, [&] {
-    if (attrname == nullptr || valueP == nullptr) {
-      return fail(env, GRB_ERROR_NULL_ARGUMENT,
-                  "No attribute name or no place for its value given");
-    }
+  return attribute_query("GRBgetdblattr", model, attrname, valueP, [&](_GRBenv* env) {
     if (same_name(attrname, GRB_DBL_ATTR_OBJVAL)) {
       if (!model->has_solution) {
         return fail(env, GRB_ERROR_DATA_NOT_AVAILABLE, "Unable to retrieve attribute 'ObjVal'");
@@ -355,7 +411,42 @@ int GRBgetdblattr(GRBmodel* model, const char* attrname, double* valueP) {
       *valueP = model->runtime;
       return 0;
     }
-    return fail(env, GRB_ERROR_UNKNOWN_ATTRIBUTE, formatted("Unknown attribute '%s'", attrname));
+    const bool bound = same_name(attrname, GRB_DBL_ATTR_OBJBOUND);
+    const bool gap = same_name(attrname, GRB_DBL_ATTR_MIPGAP);
+    if (!bound && !gap && !same_name(attrname, GRB_DBL_ATTR_NODECOUNT))
+      return unknown_attribute(env, attrname);
+    if (!has_search_figures(*model)) {
+      return fail(env, GRB_ERROR_DATA_NOT_AVAILABLE,
+                  formatted("Unable to retrieve attribute '%s'", attrname));
+    }
+    *valueP = bound ? objective_bound(*model)
+              : gap ? mip_gap(*model)
+                    : static_cast<double>(model->nodes);
+    return 0;
+  });
+}
+
+int GRBgetdblattrarray(GRBmodel* model, const char* attrname, int first, int len,
+                       double* values) {
+  return attribute_query("GRBgetdblattrarray", model, attrname, values, [&](_GRBenv* env) {
+    if (!same_name(attrname, GRB_DBL_ATTR_X)) return unknown_attribute(env, attrname);
+    if (first < 0 || len < 0 || len > model->size.columns - first)
+      return fail(env, kErrorIndexOutOfRange, "Index out of range");
+    if (!model->has_solution)
+      return fail(env, GRB_ERROR_DATA_NOT_AVAILABLE, "Unable to retrieve attribute 'X'");
+    std::copy_n(model->solution.begin() + first, len, values);
+    return 0;
+  });
+}
+
+int GRBgetstrattrelement(GRBmodel* model, const char* attrname, int element, char** valueP) {
+  return attribute_query("GRBgetstrattrelement", model, attrname, valueP, [&](_GRBenv* env) {
+    if (!same_name(attrname, GRB_STR_ATTR_VARNAME)) return unknown_attribute(env, attrname);
+    if (element < 0 || element >= model->size.columns)
+      return fail(env, kErrorIndexOutOfRange, "Index out of range");
+    // As Gurobi's: the model's own text, valid until the model changes.
+    *valueP = model->variable_names[static_cast<std::size_t>(element)].data();
+    return 0;
   });
 }
 
@@ -397,6 +488,14 @@ int GRBoptimize(GRBmodel* model) {
     model->status = result.glpk_failed ? GRB_NUMERIC : to_status(result);
     model->has_solution = !result.glpk_failed && result.has_solution;
     model->objective = result.objective;
+    model->solution =
+        std::vector<double>(model->has_solution ? static_cast<std::size_t>(model->size.columns) : 0);
+    for (int j = 1; model->has_solution && j <= model->size.columns; ++j)
+      model->solution[static_cast<std::size_t>(j - 1)] =
+          engine::column_value(model->problem.get(), j);
+    model->has_dual_bound = !result.glpk_failed && result.has_dual_bound;
+    model->dual_bound = result.dual_bound;
+    model->nodes = result.nodes;
     model->runtime = result.seconds;
     write_log(*env, closing_log(*model));
     return 0;
@@ -419,7 +518,8 @@ const char* GRBgeterrormsg(GRBenv* env) {
 int GRBstandin_failnext(const char* function, int error, const char* message) {
   static const char* const failing[] = {
       "GRBloadenvadv", "GRBsetintparam", "GRBsetdblparam", "GRBstartenv", "GRBreadmodel",
-      "GRBgetintattr", "GRBgetdblattr",  "GRBupdatemodel", "GRBoptimize", "GRBfreemodel"};
+      "GRBgetintattr", "GRBgetdblattr",  "GRBgetdblattrarray", "GRBgetstrattrelement",
+      "GRBupdatemodel", "GRBoptimize",   "GRBfreemodel"};
   if (function == nullptr || error == 0) return GRB_ERROR_INVALID_ARGUMENT;
   for (const char* name : failing) {
     if (std::strcmp(name, function) != 0) continue;

@@ -126,15 +126,18 @@ TEST_F(GurobiOpt, VerboseLeavesTheLibraryLogOn) {
   EXPECT_LT(log, loud.out.find("Optimal objective: 31.3375\n"));
 }
 
+// With their known optima beside them, one of them wrong, and each model's
+// best solution kept.
 TEST_F(GurobiOpt, ClassicInstancesReachTheirKnownOptima) {
   copy_classic_instances(models.path());
-  ProcessResult r = run();
-  EXPECT_EQ(r.err, "");
+  write_classic_references(models.path());
+  ProcessResult r = run("save_sol\ns\n");
   // The console's number form: six significant digits, exponent from 1e6.
   EXPECT_NE(r.out.find("Optimal objective: 1.2015e+06\n"), std::string::npos);
   EXPECT_NE(r.out.find("Optimal objective: 8.96641e+06\n"), std::string::npos);
   EXPECT_NE(r.out.find("Model is infeasible\nNOME: stein27_inf.lp\n"), std::string::npos);
   expect_classic_results(csv(), "GUROBI", "");
+  expect_classic_references_and_solutions(*this, r);
 }
 
 }  // namespace

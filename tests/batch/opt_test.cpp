@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <map>
 #include <regex>
@@ -254,7 +253,13 @@ TEST_F(Opt, SeveralAtOnceGiveTheBlocksAndRowsOfOneAtATime) {
   const std::string keep = "save_sol\ns\n";
   ProcessResult one = run_opt(keep);
   const std::string rows = mask_times(csv());
-  const std::string details = mask_times(read_text_file(output.path() / "sol_detalhes.csv"));
+  // SCIP's node count may vary with the machine's load.
+  auto details_file = [this] {
+    static const std::regex nodes("^((?:[^;\n]*;){7})[0-9]+,000000;", std::regex::multiline);
+    return std::regex_replace(mask_times(read_text_file(output.path() / "sol_detalhes.csv")), nodes,
+                              "$1N;");
+  };
+  const std::string details = details_file();
   const std::string solution = read_file(output.path() / "solucoes" / "lseu.sol");
   fs::remove_all(output.path() / "solucoes");
   ProcessResult three = run_opt(keep + "jobs\n3\n");
@@ -263,7 +268,7 @@ TEST_F(Opt, SeveralAtOnceGiveTheBlocksAndRowsOfOneAtATime) {
                 mask_console(one.out).substr(kBanner.size() + kPrompt.size() + kAskSaveSol.size()));
   EXPECT_EQ(mask_library_errors(three.err), mask_library_errors(one.err));
   EXPECT_EQ(mask_times(csv()), rows);
-  EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_detalhes.csv")), details);
+  EXPECT_EQ(details_file(), details);
   EXPECT_EQ(read_file(output.path() / "solucoes" / "lseu.sol"), solution);
   EXPECT_EQ(three.status, 0);
 }
@@ -297,6 +302,10 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
         << solver;
     EXPECT_EQ(r.err, "") << solver;
     EXPECT_EQ(mask_times(csv()), results_file(rows)) << solver;
+    EXPECT_NE(mask_times(read_text_file(output.path() / "sol_detalhes.csv"))
+                  .find("\n" + solver + ";standin-crash.lp;T;ERRO NO SOLVER;;" + ";;;;;\n"),
+              std::string::npos)
+        << solver;
     EXPECT_EQ(r.status, 0);
   }
 }
@@ -339,22 +348,8 @@ TEST_F(Opt, ClassicInstancesReachTheirKnownOptima) {
   copy_classic_instances(models.path());
   write_classic_references(models.path());
   ProcessResult r = run_opt("save_sol\ns\n");
-  EXPECT_EQ(mask_library_errors(r.err),
-            "Linha 8 de " + models / "classic.solu" + " ilegível; ela foi ignorada.\n");
   expect_classic_results(csv(), "SCIP", "100000000000000000000,000000");
-  expect_classic_details(read_text_file(output.path() / "sol_detalhes.csv"), csv());
-  const std::string console = mask_console(r.out);
-  for (const std::string& name : listing_order(models.path())) {
-    if (name == "classic.solu") continue;
-    const std::string status = name == "stein27_inf.lp" ? "PROBLEMA INFACTIVEL" : "SOL OTIMA";
-    EXPECT_NE(console.find(model_block(name, status) + classic_verdict(name)),
-              std::string::npos)
-        << name << console;
-  }
-  std::vector<std::string> solutions = listing_order(output.path() / "solucoes");
-  std::sort(solutions.begin(), solutions.end());
-  EXPECT_EQ(solutions, (std::vector<std::string>{"bell5.sol", "egout.sol", "flugpl.sol",
-                                                 "lseu.sol", "p0548.sol"}));
+  expect_classic_references_and_solutions(*this, r);
 }
 
 }  // namespace

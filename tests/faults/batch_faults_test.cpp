@@ -254,7 +254,7 @@ TEST_F(BatchFaults, ResumeSolvesAgainWhatDidNotEndAndLeavesForeignFilesAlone) {
   run_opt("time_limit\n1\nresume\ns\n");
   EXPECT_EQ(mask_times(csv()), results_file(hard_rows(3)));
 
-  for (const std::string foreign : {std::string("SOLVER,NOME\n"),
+  for (const std::string& foreign : {std::string("SOLVER,NOME\n"),
                                     std::string(kResultsHeader) + "SCIP;a.lp;1,5;SOL OTIMA;1;\n",
                                     std::string(kResultsHeader) + "SCIP;a.lp;1,000000;SOL"}) {
     write_file(output.path() / "sol_stat.csv", foreign);

@@ -158,11 +158,11 @@ class GurobiRunner : public GurobiLayer {
     shell_settings = ShellSettings{};
     result_rows.clear();
   }
-  bool run(const std::string& path) {
+  bool run(const std::string& path, const std::string& solution_path = {}) {
     testing::internal::CaptureStdout();
     bool ran = false;
     try {
-      ran = run_gurobi_model(path);
+      ran = run_gurobi_model(path, solution_path);
     } catch (...) {
       output = testing::internal::GetCapturedStdout();
       throw;
@@ -212,19 +212,23 @@ TEST_F(GurobiRunner, OutputFlagBeforeStartAndReadTimeLimitOnTheModelsEnvironment
 
 TEST_F(GurobiRunner, ModelGoesBeforeEnvironmentOnEveryPath) {
   shell_settings.time_limit = 10;
-  for (const char* failing : {"", "GRBsetdblparam", "GRBoptimize", "GRBgetintattr", "GRBgetdblattr"}) {
+  test::TempFolder folder;
+  for (const char* failing : {"", "GRBsetdblparam", "GRBoptimize", "GRBgetintattr", "GRBgetdblattr",
+                              "GRBgetdblattrarray", "GRBgetstrattrelement"}) {
     GRBstandin_reset();
     GRBstandin_record(1);
     if (*failing != '\0') GRBstandin_failnext(failing, 10003, "injected");
     bool raised_error = false;
     try {
-      run(kModel);
+      run(kModel, folder / "decimals.sol");
     } catch (const GRBException& error) {
       raised_error = true;
       EXPECT_EQ(error.getErrorCode(), 10003) << failing;
       EXPECT_EQ(error.getMessage(), "injected") << failing;
     }
     EXPECT_EQ(raised_error, *failing != '\0') << failing;
+    // Every value is read before the block: a failure leaves none half printed.
+    EXPECT_EQ(output.find("NOME: ") == std::string::npos, raised_error) << failing;
     std::vector<std::string> calls = names(recorded());
     std::size_t model_freed = position(calls, "GRBfreemodel");
     ASSERT_LT(model_freed, calls.size()) << failing;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <sstream>
@@ -200,23 +201,21 @@ void write_classic_references(const fs::path& folder, bool unreadable_line) {
                  (unreadable_line ? "=opt= lseu\n" : ""));
 }
 
+
+namespace {
+
+// The console line each classic instance gets from classic.solu.
 std::string classic_verdict(const std::string& name) {
   if (name == "lseu.lp") return "CONFERE: NAO (referência 1121)\n";
   if (name == "p0548.lp") return "CONFERE: MELHOR (referência 8700)\n";
   return "CONFERE: SIM\n";
 }
 
-namespace {
-
 // CONFERE's word in the details file.
 std::string verdict_field(const std::string& name) {
   const std::string line = classic_verdict(name);
   return line.substr(9, line.find_first_of(" \n", 9) - 9);
 }
-
-}  // namespace
-
-namespace {
 
 std::vector<std::string> fields_of(const std::string& row) {
   std::vector<std::string> fields;
@@ -228,8 +227,6 @@ std::vector<std::string> fields_of(const std::string& row) {
 double comma_number(const std::string& text) {
   return std::stod(std::regex_replace(text, std::regex(","), "."));
 }
-
-}  // namespace
 
 void expect_classic_details(const std::string& details, const std::string& results) {
   std::istringstream detail_lines(details), result_lines(results);
@@ -260,6 +257,45 @@ void expect_classic_details(const std::string& details, const std::string& resul
   }
   EXPECT_EQ(count, 6);
   EXPECT_FALSE(std::getline(detail_lines, detail));
+}
+
+void expect_classic_solutions(const fs::path& folder) {
+  std::vector<std::string> expected;
+  for (const auto& [name, optimum] : kClassicOptima)
+    expected.push_back(name.substr(0, name.size() - 3) + ".sol");
+  std::vector<std::string> solutions = listing_order(folder);
+  std::sort(solutions.begin(), solutions.end());
+  ASSERT_EQ(solutions, expected);
+  static const std::regex head("# Objective value = (-?[0-9.e+-]+)");
+  static const std::regex variable("[^ ]+ -?[0-9.e+-]+");
+  for (const auto& [name, optimum] : kClassicOptima) {
+    std::istringstream lines(read_text_file(folder / (name.substr(0, name.size() - 3) + ".sol")));
+    std::string line;
+    std::smatch objective;
+    std::getline(lines, line);
+    ASSERT_TRUE(std::regex_match(line, objective, head)) << name << ": " << line;
+    EXPECT_NEAR(std::stod(objective[1]), optimum, 1e-6 * optimum) << name;
+    int variables = 0;
+    for (; std::getline(lines, line); ++variables)
+      EXPECT_TRUE(std::regex_match(line, variable)) << name << ": " << line;
+    EXPECT_GT(variables, 0) << name;
+  }
+}
+
+}  // namespace
+
+void expect_classic_references_and_solutions(const BatchFolders& batch, const ProcessResult& r) {
+  EXPECT_EQ(mask_library_errors(r.err),
+            "Linha 8 de " + batch.models / "classic.solu" + " ilegível; ela foi ignorada.\n");
+  const std::string console = mask_console(r.out);
+  for (const std::string& name : listing_order(batch.models.path())) {
+    if (name == "classic.solu") continue;
+    const std::string status = name == "stein27_inf.lp" ? "PROBLEMA INFACTIVEL" : "SOL OTIMA";
+    EXPECT_NE(console.find(model_block(name, status) + classic_verdict(name)), std::string::npos)
+        << name << console;
+  }
+  expect_classic_details(read_text_file(batch.output.path() / "sol_detalhes.csv"), batch.csv());
+  expect_classic_solutions(batch.output.path() / "solucoes");
 }
 
 }  // namespace vardelmo::test

@@ -89,14 +89,13 @@ void expect_classic_results(const std::string& csv, const std::string& solver,
 /// (unless told otherwise) one line no reader takes.
 void write_classic_references(const fs::path& folder, bool unreadable_line = true);
 
-/// Checks the details file of the classic instances against their results
-/// file and classic.solu: the rows' first five fields, a dual bound equal to
-/// each optimum, no gap, a node count, and each reference and its verdict.
-void expect_classic_details(const std::string& details, const std::string& results);
-
-/// The console lines the classic instances get from classic.solu, in the
-/// order `names` lists them.
-std::string classic_verdict(const std::string& name);
+/// Checks what a batch of the classic instances, with classic.solu beside
+/// them and save_sol on, leaves besides its results file: the one line of
+/// classic.solu that no reader takes on standard error, each model's block
+/// followed by its verdict, the details file against the results file (a
+/// dual bound equal to each optimum, no gap, a node count, each reference
+/// and its verdict), and each optimum's solution file, headed by it.
+void expect_classic_references_and_solutions(const BatchFolders& batch, const ProcessResult& r);
 
 /// "header\n" + one line per row, as the results file holds them.
 std::string results_file(const std::vector<std::string>& rows);
