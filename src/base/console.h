@@ -17,6 +17,17 @@ void print_error(std::string_view text);
 /// Hands what was printed on to the screen (or pipe) now.
 void flush_output();
 
+/// Shows `text` on a line of its own that the next output takes the place
+/// of: before anything else is printed, on either stream, it is wiped (spaces
+/// over it, the cursor back at its start). For a terminal only, where a line
+/// can be redrawn in place; the line must fit the terminal's width. Nothing
+/// shows while the cursor stands after a prompt (input that is no terminal
+/// shows no answer that would end its line).
+void show_passing_line(std::string_view text);
+
+/// Wipes the line that show_passing_line shows, if any.
+void wipe_passing_line();
+
 /// Reads one line of standard input without its line feed, taken as typed.
 /// Returns false at end of input or on a read error; `line` is then empty,
 /// so an old answer can never be acted on again.

@@ -3,8 +3,10 @@
 // here, implemented once for POSIX (process_posix.cpp) and once for Windows
 // (process_windows.cpp). Like platform.h, it holds platform differences only.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,10 +55,11 @@ class WorkerProcess {
                            const std::string& errors, std::string& reason);
   [[nodiscard]] bool running() const { return id_ != kNone; }
 
-  /// Blocks until one of the running `workers` ends (at least one must be
-  /// running); its position. It is no longer running then.
-  [[nodiscard]] static std::size_t wait_for_any(std::vector<WorkerProcess>& workers,
-                                                WorkerEnd& how);
+  /// Waits until one of the running `workers` ends (at least one must be
+  /// running), for about `at_most`: its position, and it is no longer
+  /// running then; none when that time passed first.
+  [[nodiscard]] static std::optional<std::size_t> wait_for_any(
+      std::vector<WorkerProcess>& workers, WorkerEnd& how, std::chrono::milliseconds at_most);
 
  private:
   static constexpr std::intptr_t kNone = -1;
@@ -87,6 +90,35 @@ class InterruptFlag {
   [[nodiscard]] bool raised() const;
 };
 
+/// A file by which other processes can tell that this one still runs: it is
+/// held while the object lives, and the system lets go of it when the
+/// process ends, however it ends (killed, or a crash).
+class HeldFile {
+ public:
+  /// Creates `path`, which must not exist, and holds it from the first
+  /// moment it exists; held() is false when it cannot.
+  explicit HeldFile(const std::filesystem::path& path);
+  /// Lets go of it; the file stays.
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  [[nodiscard]] bool held() const { return handle_ != kNone; }
+
+  enum class State { Missing, Held, Free };
+  /// Whether a running process holds the file at `path`; Held as well when
+  /// this process may not look (another user's).
+  [[nodiscard]] static State state(const std::filesystem::path& path);
+
+ private:
+  static constexpr std::intptr_t kNone = -1;
+  // The descriptor on Linux, the handle on Windows.
+  std::intptr_t handle_ = kNone;
+};
+
+/// False when no process has the number `id` now; true when one has (maybe
+/// another than the one that had it before) or this process cannot tell.
+[[nodiscard]] bool process_may_run(unsigned long id);
+
 /// The path of this program's file, for starting it elsewhere; empty when
 /// it has none any more (replaced while running).
 [[nodiscard]] std::string program_path();
@@ -94,6 +126,10 @@ class InterruptFlag {
 /// True when standard output goes to a terminal, where a line can be
 /// redrawn in place.
 [[nodiscard]] bool output_is_terminal();
+
+/// True when standard input comes from a terminal, which shows each line
+/// typed, its line end too.
+[[nodiscard]] bool input_is_terminal();
 
 /// For a worker: a crash ends it without a dialog box or a debugger waiting
 /// for someone, so that the batch learns of it at once.

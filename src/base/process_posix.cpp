@@ -3,14 +3,18 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -188,6 +192,38 @@ std::string own_program() {
   return program;
 }
 
+// A descriptor for each of some processes that turns readable when the
+// process ends; incomplete when the system has none to give (before Linux
+// 5.3), and all closed with the object.
+struct ProcessDescriptors {
+  // Room for every one first, so that none is ever left unowned.
+  explicit ProcessDescriptors(std::size_t processes) {
+    polled.reserve(processes);
+    positions.reserve(processes);
+  }
+  ~ProcessDescriptors() {
+    for (const pollfd& each : polled) ::close(each.fd);
+  }
+  ProcessDescriptors(const ProcessDescriptors&) = delete;
+  ProcessDescriptors& operator=(const ProcessDescriptors&) = delete;
+  void add(pid_t process, std::size_t position) {
+#ifdef SYS_pidfd_open
+    const long descriptor = ::syscall(SYS_pidfd_open, process, 0);
+#else
+    const long descriptor = -1;
+#endif
+    if (descriptor < 0) {
+      complete = false;
+      return;
+    }
+    polled.push_back({static_cast<int>(descriptor), POLLIN, 0});
+    positions.push_back(position);
+  }
+  std::vector<pollfd> polled;
+  std::vector<std::size_t> positions;
+  bool complete = true;
+};
+
 WorkerEnd end_of(int status) {
   if (!WIFSIGNALED(status)) return WorkerEnd::Exited;
   return WTERMSIG(status) == SIGINT ? WorkerEnd::Interrupted : WorkerEnd::Died;
@@ -249,51 +285,49 @@ void WorkerProcess::kill_and_reap() {
   id_ = kNone;
 }
 
-std::size_t WorkerProcess::wait_for_any(std::vector<WorkerProcess>& workers, WorkerEnd& how) {
-  auto position_of = [&workers](pid_t pid) {
-    for (std::size_t i = 0; i < workers.size(); ++i)
-      if (workers[i].id_ == pid) return i;
-    return workers.size();
-  };
+std::optional<std::size_t> WorkerProcess::wait_for_any(std::vector<WorkerProcess>& workers,
+                                                       WorkerEnd& how,
+                                                       std::chrono::milliseconds at_most) {
   auto reap = [&](std::size_t position) {
     const pid_t worker = static_cast<pid_t>(workers[position].id_);
     // Out of the Ctrl+C list before its number can go to another process.
     set_forwarded(worker, 0);
     int status = 0;
-    while (::waitpid(worker, &status, 0) < 0 && errno == EINTR) {
+    pid_t reaped = 0;
+    while ((reaped = ::waitpid(worker, &status, 0)) < 0 && errno == EINTR) {
     }
     workers[position].id_ = kNone;
-    how = end_of(status);
+    // One reaped elsewhere ended no one knows how.
+    how = reaped < 0 ? WorkerEnd::Died : end_of(status);
     return position;
   };
-  for (;;) {
-    siginfo_t info{};
-    // Which child ended, without reaping it: it may not be one of ours.
-    if (::waitid(P_ALL, 0, &info, WEXITED | WNOWAIT) != 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    const std::size_t position = position_of(info.si_pid);
-    if (position < workers.size()) return reap(position);
-    break;
+  // One wait, with a time limit and no signal, for these workers alone,
+  // whatever other children the process has.
+  ProcessDescriptors ends(workers.size());
+  for (std::size_t i = 0; i < workers.size() && ends.complete; ++i)
+    if (workers[i].running()) ends.add(static_cast<pid_t>(workers[i].id_), i);
+  if (ends.complete) {
+    const int ready = ::poll(ends.polled.data(), ends.polled.size(),
+                             static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+                                 at_most.count(), std::numeric_limits<int>::max())));
+    for (std::size_t i = 0; ready > 0 && i < ends.polled.size(); ++i)
+      if (ends.polled[i].revents != 0) return reap(ends.positions[i]);
+    // The time passed, or a signal (Ctrl+C) came first.
+    return std::nullopt;
   }
-  // Some other child of this process ended and is left for its owner, or
-  // children are reaped elsewhere: ask each worker in turn.
-  for (;;) {
+  // A system without such descriptors: each worker is asked in turn.
+  const auto until = std::chrono::steady_clock::now() + at_most;
+  do {
     for (std::size_t i = 0; i < workers.size(); ++i) {
       if (!workers[i].running()) continue;
       siginfo_t info{};
       const int asked =
           ::waitid(P_PID, static_cast<id_t>(workers[i].id_), &info, WEXITED | WNOHANG | WNOWAIT);
-      if (asked == 0 && info.si_pid != 0) return reap(i);
-      if (asked != 0 && errno == ECHILD) {
-        workers[i].id_ = kNone;
-        how = WorkerEnd::Died;
-        return i;
-      }
+      if ((asked == 0 && info.si_pid != 0) || (asked != 0 && errno == ECHILD)) return reap(i);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  } while (std::chrono::steady_clock::now() < until);
+  return std::nullopt;
 }
 
 WorkerInterrupts::WorkerInterrupts(std::size_t workers) {
@@ -333,6 +367,39 @@ InterruptFlag::~InterruptFlag() { sigaction(SIGINT, &noted_interrupt_action, nul
 
 bool InterruptFlag::raised() const { return interrupt_raised != 0; }
 
+HeldFile::HeldFile(const std::filesystem::path& path) {
+  // Made under another name and renamed once held: no process ever finds
+  // the file at `path` free while its maker runs.
+  const std::filesystem::path making = path.native() + ".new";
+  const int descriptor = ::open(making.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (descriptor < 0) return;
+  if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0 || ::rename(making.c_str(), path.c_str()) != 0) {
+    ::unlink(making.c_str());
+    ::close(descriptor);
+    return;
+  }
+  handle_ = descriptor;
+}
+
+HeldFile::~HeldFile() {
+  if (held()) ::close(static_cast<int>(handle_));
+}
+
+HeldFile::State HeldFile::state(const std::filesystem::path& path) {
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return errno == ENOENT ? State::Missing : State::Held;
+  // Taken, it goes again with the descriptor.
+  const bool taken = ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+  ::close(descriptor);
+  return taken ? State::Free : State::Held;
+}
+
+bool process_may_run(unsigned long id) {
+  // 0 and the negative numbers of kill() name groups of processes.
+  if (id == 0 || id > static_cast<unsigned long>(std::numeric_limits<pid_t>::max())) return false;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno != ESRCH;
+}
+
 std::string program_path() {
   // Another machine has no use for the link; a replaced file has no path.
   const std::string program = own_program();
@@ -340,6 +407,8 @@ std::string program_path() {
 }
 
 bool output_is_terminal() { return ::isatty(STDOUT_FILENO) != 0; }
+
+bool input_is_terminal() { return ::isatty(STDIN_FILENO) != 0; }
 
 void end_crashes_quietly() {}
 

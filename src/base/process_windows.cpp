@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -153,7 +154,9 @@ void WorkerProcess::kill_and_reap() {
   id_ = kNone;
 }
 
-std::size_t WorkerProcess::wait_for_any(std::vector<WorkerProcess>& workers, WorkerEnd& how) {
+std::optional<std::size_t> WorkerProcess::wait_for_any(std::vector<WorkerProcess>& workers,
+                                                       WorkerEnd& how,
+                                                       std::chrono::milliseconds at_most) {
   std::vector<HANDLE> handles;
   std::vector<std::size_t> positions;
   for (std::size_t i = 0; i < workers.size(); ++i) {
@@ -162,14 +165,22 @@ std::size_t WorkerProcess::wait_for_any(std::vector<WorkerProcess>& workers, Wor
     positions.push_back(i);
   }
   // One wait takes at most MAXIMUM_WAIT_OBJECTS handles; more take turns.
+  const bool turns = handles.size() > MAXIMUM_WAIT_OBJECTS;
+  const auto until = std::chrono::steady_clock::now() + at_most;
   for (std::size_t first = 0;; first = first + MAXIMUM_WAIT_OBJECTS < handles.size()
                                            ? first + MAXIMUM_WAIT_OBJECTS
                                            : 0) {
     const DWORD count =
         static_cast<DWORD>(std::min<std::size_t>(handles.size() - first, MAXIMUM_WAIT_OBJECTS));
-    const DWORD wait = handles.size() > MAXIMUM_WAIT_OBJECTS ? 20 : INFINITE;
+    const DWORD wait = turns ? 20
+                             : static_cast<DWORD>(std::min<std::chrono::milliseconds::rep>(
+                                   std::max<std::chrono::milliseconds::rep>(at_most.count(), 0),
+                                   INFINITE - 1));
     const DWORD result = WaitForMultipleObjects(count, handles.data() + first, FALSE, wait);
-    if (result >= WAIT_OBJECT_0 + count) continue;
+    if (result >= WAIT_OBJECT_0 + count) {
+      if (!turns || std::chrono::steady_clock::now() >= until) return std::nullopt;
+      continue;
+    }
     const std::size_t position = positions[first + (result - WAIT_OBJECT_0)];
     WorkerProcess& worker = workers[position];
     DWORD code = 0;
@@ -205,6 +216,38 @@ InterruptFlag::~InterruptFlag() { SetConsoleCtrlHandler(note_ctrl_c, FALSE); }
 
 bool InterruptFlag::raised() const { return interrupt_raised != 0; }
 
+HeldFile::HeldFile(const std::filesystem::path& path) {
+  // Made and opened in one step, shared with no one and handed to no child.
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+HeldFile::~HeldFile() {
+  if (held()) CloseHandle(handle_of(handle_));
+}
+
+HeldFile::State HeldFile::state(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? State::Missing
+                                                                           : State::Held;
+  }
+  CloseHandle(file);
+  return State::Free;
+}
+
+bool process_may_run(unsigned long id) {
+  if (id > 0xFFFFFFFFul) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
+  if (process == nullptr) return GetLastError() != ERROR_INVALID_PARAMETER;
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return running;
+}
+
 std::string program_path() {
   std::error_code error;
   std::string path = narrow_name(own_program(), error);
@@ -212,6 +255,8 @@ std::string program_path() {
 }
 
 bool output_is_terminal() { return _isatty(_fileno(stdout)) != 0; }
+
+bool input_is_terminal() { return _isatty(_fileno(stdin)) != 0; }
 
 void end_crashes_quietly() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);

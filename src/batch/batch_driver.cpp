@@ -17,6 +17,7 @@
 #include "batch/earlier_results.h"
 #include "batch/executor.h"
 #include "batch/known_optima.h"
+#include "batch/progress_line.h"
 #include "solvers/outcome.h"
 #include "solvers/results_file.h"
 #include "solvers/runners.h"
@@ -217,13 +218,17 @@ class BatchRecords {
 };
 
 /// The one loop of every batch: each entry in turn is started as the
-/// executor has room, and each model's block is shown as it ends.
+/// executor has room, and each model's block is shown as it ends. A person
+/// at a terminal sees how far it is whenever it waits: between a block and
+/// the next header where runs print as they go, else while models run.
 void run_entries(Executor& executor, BatchRecords& records) {
   const EntryClock::Clock::time_point began = EntryClock::Clock::now();
   const CtrlCRouting ctrl_c(executor.ctrl_c(), executor.slots());
+  std::size_t models = 0;
+  for (std::string_view path : model_files) models += names_a_model(std::string(path)) ? 1 : 0;
+  ProgressLine progress(models);
   std::size_t next = 0;
   std::size_t running = 0;
-  std::size_t models = 0;
   while (next < model_files.size() || running > 0) {
     for (; next < model_files.size() && running < executor.slots(); ++next) {
       const std::string path(model_files[next]);
@@ -232,13 +237,16 @@ void run_entries(Executor& executor, BatchRecords& records) {
         records.no_model(next);
         continue;
       }
-      ++models;
-      if (records.keep_earlier(next, path)) continue;
+      if (records.keep_earlier(next, path)) {
+        progress.kept();
+        continue;
+      }
       if (executor.live()) {
         print_model_header(next);
         // Which model is running shows at once, also where the output is a pipe.
         flush_output();
       }
+      progress.started();
       switch (executor.start(next, records.job(path))) {
         case Executor::Start::Running:
           ++running;
@@ -247,6 +255,7 @@ void run_entries(Executor& executor, BatchRecords& records) {
           print_model_header(next);
           flush_output();
           records.finish({next, std::nullopt, solve_model(records.job(path)), false});
+          progress.ended();
           break;
         case Executor::Start::Failed:
           return;
@@ -255,8 +264,16 @@ void run_entries(Executor& executor, BatchRecords& records) {
     if (running == 0) continue;
     if (!executor.dispatch()) return;
     if (!executor.live()) flush_output();
-    records.finish(executor.wait_for_any(ctrl_c));
+    std::optional<EntryEnd> end;
+    while (!end) {
+      if (!executor.live()) progress.show(executor.queued());
+      // The line is redrawn each second while models run.
+      end = executor.wait_for_any(ctrl_c, std::chrono::seconds(1));
+    }
+    records.finish(std::move(*end));
+    progress.ended();
     --running;
+    if (executor.live()) progress.show(0);
   }
   records.print_summary(
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());

@@ -101,9 +101,14 @@ class Executor {
   /// before each wait. False, having said why, when none of them can run:
   /// the batch ends.
   virtual bool dispatch() { return true; }
-  /// Blocks until a started model ends (at least one runs). With CtrlC::Noted,
-  /// once `interruption` is raised every model still running ends, unsolved.
-  virtual EntryEnd wait_for_any(const Interruption& interruption) = 0;
+  /// Waits until a started model ends (at least one runs), for about
+  /// `at_most`: none when that time passed first. With CtrlC::Noted, once
+  /// `interruption` is raised every model still running ends, unsolved.
+  virtual std::optional<EntryEnd> wait_for_any(const Interruption& interruption,
+                                               std::chrono::milliseconds at_most) = 0;
+  /// How many of the models started and not handed back still wait for a
+  /// place to run (in a scheduler's queue), for the progress line.
+  [[nodiscard]] virtual std::size_t queued() const { return 0; }
 };
 
 /// What an executor gets to know of its batch.

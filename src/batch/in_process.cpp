@@ -19,7 +19,9 @@ class InProcess final : public Executor {
     return Start::Running;
   }
 
-  EntryEnd wait_for_any(const Interruption&) override { return std::move(ended_); }
+  std::optional<EntryEnd> wait_for_any(const Interruption&, std::chrono::milliseconds) override {
+    return std::move(ended_);
+  }
 
  private:
   EntryEnd ended_;

@@ -45,12 +45,16 @@ class LocalWorkers final : public Executor {
     return Start::Running;
   }
 
-  EntryEnd wait_for_any(const Interruption&) override {
+  std::optional<EntryEnd> wait_for_any(const Interruption&,
+                                       std::chrono::milliseconds at_most) override {
     platform::WorkerEnd how = platform::WorkerEnd::Exited;
-    const std::size_t entry = entries_[platform::WorkerProcess::wait_for_any(workers_, how)];
+    const std::optional<std::size_t> slot =
+        platform::WorkerProcess::wait_for_any(workers_, how, at_most);
+    if (!slot) return std::nullopt;
+    const std::size_t entry = entries_[*slot];
     TaskFolder::Left left = folder_.collect(entry);
-    return {entry, std::move(left.captured), std::move(left.result),
-            how == platform::WorkerEnd::Interrupted};
+    return EntryEnd{entry, std::move(left.captured), std::move(left.result),
+                    how == platform::WorkerEnd::Interrupted};
   }
 
  private:
@@ -61,7 +65,7 @@ class LocalWorkers final : public Executor {
   }
 
   EntryClock& clock_;
-  TaskFolder folder_{temporary_folder()};
+  TaskFolder folder_{temporary_folder(), true};
   std::vector<platform::WorkerProcess> workers_;
   std::vector<std::size_t> entries_;
 };
@@ -69,6 +73,8 @@ class LocalWorkers final : public Executor {
 bool always_ready() { return true; }
 
 std::unique_ptr<Executor> open_local_workers(const BatchPlan& plan) {
+  // Those of killed shells would pile up for good.
+  remove_abandoned_task_folders(temporary_folder());
   // Any number may be typed; slots beyond the batch's entries would be idle.
   const std::size_t slots = std::max<std::size_t>(1, std::min(plan.jobs, plan.models.size()));
   auto workers = std::make_unique<LocalWorkers>(slots, plan.clock);

@@ -48,31 +48,6 @@ std::optional<ModelJob> absolute_job(const ModelJob& job, std::string& why) {
   return absolute;
 }
 
-/// The line that tells, on a terminal, how far the array is; redrawn in
-/// place and wiped before a block is printed.
-class ProgressLine {
- public:
-  ProgressLine() : shown_(platform::output_is_terminal()) {}
-  ~ProgressLine() { wipe(); }
-  void show(std::size_t done, std::size_t running, std::size_t waiting) {
-    if (!shown_) return;
-    wipe();
-    text_ = "Slurm: " + std::to_string(done) + " prontos, " + std::to_string(running) +
-            " em execução, " + std::to_string(waiting) + " aguardando";
-    print(text_);
-    flush_output();
-  }
-  void wipe() {
-    if (text_.empty()) return;
-    print("\r" + std::string(text_.size(), ' ') + "\r");
-    text_.clear();
-  }
-
- private:
-  bool shown_;
-  std::string text_;
-};
-
 std::string slurm_words(const cluster::TaskState& state) {
   if (state.end == cluster::TaskEnd::unknown) return "o Slurm não tem mais registro dela";
   std::string words = state.slurm_state;
@@ -87,7 +62,9 @@ std::string slurm_words(const cluster::TaskState& state) {
 class SlurmArray final : public Executor {
  public:
   SlurmArray(const std::string& output_folder, std::size_t jobs, EntryClock& clock)
-      : folder_(std::filesystem::path(output_folder)), jobs_(jobs), clock_(clock) {}
+      // Not held: nothing sweeps the output folder, often a network file
+      // system whose locks may be slow or missing.
+      : folder_(std::filesystem::path(output_folder), false), jobs_(jobs), clock_(clock) {}
 
   bool usable() const { return folder_.usable(); }
   // The whole batch goes out as one array; Slurm keeps to `jobs` at once.
@@ -114,25 +91,26 @@ class SlurmArray final : public Executor {
     return false;
   }
 
-  EntryEnd wait_for_any(const Interruption& interruption) override {
-    while (ended_.empty()) {
-      if (polled_) {
-        progress_.show(done_, running_, waiting_);
-        // A second between questions, cut short by Ctrl+C.
-        for (int step = 0; step < 10 && !interruption.raised(); ++step)
-          std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
-      if (interruption.raised()) {
+  // Slurm is asked once a call: at once the first time, then after `at_most`
+  // (cut short by Ctrl+C).
+  std::optional<EntryEnd> wait_for_any(const Interruption& interruption,
+                                       std::chrono::milliseconds at_most) override {
+    if (ended_.empty()) {
+      const auto until = std::chrono::steady_clock::now() + at_most;
+      while (polled_ && !interruption.raised() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (interruption.raised())
         stop_all();
-        break;
-      }
-      poll();
+      else
+        poll();
     }
-    progress_.wipe();
+    if (ended_.empty()) return std::nullopt;
     EntryEnd end = std::move(ended_.front());
     ended_.pop_front();
     return end;
   }
+
+  std::size_t queued() const override { return waiting_; }
 
  private:
   struct Task {
@@ -161,6 +139,8 @@ class SlurmArray final : public Executor {
     std::optional<std::string> job = cluster::submit_array(request, why);
     if (!job) return false;
     job_ = *job;
+    // Until Slurm says otherwise, every task waits in its queue.
+    waiting_ = tasks_.size();
     return true;
   }
 
@@ -171,14 +151,13 @@ class SlurmArray final : public Executor {
         cluster::poll_array(job_, static_cast<int>(tasks_.size()), why);
     if (!states) {
       if (!told_unreachable_) {
-        progress_.wipe();
         print_error("O Slurm não respondeu (" + why + "); nova tentativa em instantes.\n");
         told_unreachable_ = true;
       }
       return;
     }
     told_unreachable_ = false;
-    running_ = waiting_ = 0;
+    waiting_ = 0;
     for (std::size_t task = 0; task < tasks_.size(); ++task) {
       Task& each = tasks_[task];
       const cluster::TaskState& state = (*states)[task];
@@ -189,8 +168,8 @@ class SlurmArray final : public Executor {
       }
       if (state.phase == cluster::TaskPhase::finished)
         end(task, &state);
-      else
-        ++(state.phase == cluster::TaskPhase::running ? running_ : waiting_);
+      else if (state.phase == cluster::TaskPhase::pending)
+        ++waiting_;
     }
   }
 
@@ -206,7 +185,6 @@ class SlurmArray final : public Executor {
   void end(std::size_t task, const cluster::TaskState* state) {
     Task& each = tasks_[task];
     each.done = true;
-    ++done_;
     // A task that Slurm ended (cancelled, out of time or memory, its node
     // lost) failed, whatever its solver managed to write as the end came.
     const bool ended_by_slurm = state && state->end != cluster::TaskEnd::completed &&
@@ -226,10 +204,9 @@ class SlurmArray final : public Executor {
   std::vector<Task> tasks_;
   std::string job_;
   std::deque<EntryEnd> ended_;
-  ProgressLine progress_;
   bool polled_ = false;
   bool told_unreachable_ = false;
-  std::size_t done_ = 0, running_ = 0, waiting_ = 0;
+  std::size_t waiting_ = 0;
 };
 
 bool slurm_ready() {

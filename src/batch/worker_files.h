@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/process.h"
 #include "batch/executor.h"
 
 namespace vardelmo {
@@ -13,8 +14,11 @@ namespace vardelmo {
 /// (".res"). Removed, with whatever is left in it, when the object goes.
 class TaskFolder {
  public:
-  /// A new folder in `base`; usable() is false when none could be made.
-  explicit TaskFolder(const std::filesystem::path& base);
+  /// A new folder in `base`; usable() is false when none could be made. A
+  /// `held` one holds a file in it while the object lives, by which
+  /// remove_abandoned_task_folders tells it from the folder of a shell that
+  /// ended without removing its own.
+  TaskFolder(const std::filesystem::path& base, bool held);
   ~TaskFolder();
   TaskFolder(const TaskFolder&) = delete;
   TaskFolder& operator=(const TaskFolder&) = delete;
@@ -40,6 +44,14 @@ class TaskFolder {
  private:
   std::filesystem::path native_;
   std::string path_;
+  std::optional<platform::HeldFile> held_;
 };
+
+/// Removes the task folders in `base` of shells that ended without removing
+/// them (killed, or the machine stopped): those whose held file no process
+/// holds, and those without one (an earlier version's, or one whose shell
+/// ended while making it) whose shell's process number no process has now.
+/// Another user's, and one that cannot all go yet, stay.
+void remove_abandoned_task_folders(const std::filesystem::path& base);
 
 }  // namespace vardelmo

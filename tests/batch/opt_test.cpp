@@ -6,6 +6,7 @@
 #include <map>
 #include <regex>
 
+#include "base/process.h"
 #include "batch.h"
 
 namespace vardelmo::test {
@@ -310,7 +311,95 @@ TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
   }
 }
 
+// Before a batch of several models at once, the task folders of shells
+// that ended go from the temporary folder: a killed shell's, whose held file
+// no one holds, and one without (an earlier version's) whose shell's process
+// number no process has. Those of running shells, and others, stay.
+TEST_F(Opt, SeveralAtOnceRemoveOnlyTheTaskFoldersOfShellsThatEnded) {
+  copy_model("decimals.lp", models.path());
+  TempFolder temporary;
+  const std::string running = "vardelmo-" + std::to_string(platform::process_id());
+  // Above any process number Linux gives.
+  const std::string gone = "vardelmo-4194305";
+  const std::vector<std::string> stay = {running + "-1", running + "-2", "vardelmo-x-3"};
+  for (const std::string& name : stay) fs::create_directory(temporary.path() / name);
+  for (const std::string& name : {gone + "-4", running + "-5"}) {
+    fs::create_directory(temporary.path() / name);
+    write_file(temporary.path() / name / "0.out", "");
+  }
+  write_file(temporary.path() / (running + "-5") / "lock", "");
+  const platform::HeldFile held(temporary.path() / (running + "-2") / "lock");
+  ASSERT_TRUE(held.held());
+  const TemporaryFolderOverride in_use(temporary.path());
+  ProcessResult r = run_opt("jobs\n2\n");
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  EXPECT_EQ(mask_times(csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  std::vector<std::string> left = listing_order(temporary.path());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, stay);
+}
+
 #ifndef _WIN32
+// Between blocks and while models run, a terminal shows how far the batch
+// is on a line of its own that the next output wipes; in the shell's own
+// process, whose solver prints as it goes, only between blocks. Without
+// those lines the terminal shows what a pipe gets, and the summary.
+TEST_F(Opt, ATerminalSeesHowFarTheBatchIsAndNothingOfItStays) {
+  copy_model("decimals.lp", models.path());
+  copy_model("infeasible.lp", models.path());
+  write_file(models.path() / "hard.lp", hard_model());
+  const std::string stopped = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+  for (const std::string jobs : {"", "jobs\n2\n"}) {
+    ProcessResult r = run_vardelmo_on_terminal(
+        opt_session(models.path(), output.path(), jobs + "time_limit\n3\n"), work.path());
+    static const std::regex line(
+        "([0-9]+) prontos, ([0-9]+) em execução, ([0-9]+) aguardando; [0-9]{2}:[0-9]{2}:[0-9]{2}"
+        "( \\(faltam ~[0-9]{2}:[0-9]{2}:[0-9]{2}\\))?\r( *)\r");
+    std::string rest;
+    std::size_t lines = 0, estimates = 0, after = 0;
+    for (auto found = std::sregex_iterator(r.out.begin(), r.out.end(), line);
+         found != std::sregex_iterator(); ++found, ++lines) {
+      const std::size_t at = static_cast<std::size_t>(found->position());
+      rest += r.out.substr(after, at - after);
+      after = at + static_cast<std::size_t>(found->length());
+      // On a line of its own, wiped whole: a space for each of its letters.
+      EXPECT_TRUE(at > 0 && (r.out[at - 1] == '\n' || r.out[at - 1] == '\r')) << jobs << r.out;
+      const std::string shown = found->str().substr(0, found->str().find('\r'));
+      EXPECT_GE((*found)[5].length(), static_cast<std::size_t>(std::count_if(
+                                          shown.begin(), shown.end(),
+                                          [](char c) { return (c & 0xC0) != 0x80; })))
+          << jobs << shown;
+      EXPECT_EQ(std::stoi((*found)[1]) + std::stoi((*found)[2]) + std::stoi((*found)[3]), 3)
+          << jobs << shown;
+      if ((*found)[4].matched) ++estimates;
+    }
+    rest += r.out.substr(after);
+    // In the shell's process, after each block but the last; with workers,
+    // also each second while hard.lp runs alone.
+    if (jobs.empty()) {
+      EXPECT_EQ(lines, 2u) << r.out;
+    } else {
+      EXPECT_GE(lines, 3u) << r.out;
+    }
+    EXPECT_GT(estimates, 0u) << jobs << r.out;
+    EXPECT_EQ(rest.find('\r'), std::string::npos) << jobs << rest;
+
+    std::string blocks;
+    int i = 0;
+    for (const std::string& name : listing_order(models.path()))
+      blocks += model_header(i++) +
+                model_block(name, name == "hard.lp"       ? stopped
+                                  : name == "decimals.lp" ? "SOL OTIMA"
+                                                          : "PROBLEMA INFACTIVEL");
+    EXPECT_EQ(blocks_in_entry_order(mask_console(
+                  std::regex_replace(rest, std::regex("\nResumo: [^\n]*\n"), "\n"))),
+              kBanner + kPrompt + (jobs.empty() ? "" : kAskJobs + kPrompt) + kAskTimeLimit +
+                  kPrompt + kAskModels + kAskOutput + blocks + kPrompt + kBye)
+        << jobs;
+    EXPECT_EQ(r.status, 0);
+  }
+}
+
 // A person at a terminal gets one line on the whole batch after its last
 // block; every other test reads the output of a pipe or file, and none.
 TEST_F(Opt, ATerminalGetsASummaryOfTheBatch) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/process.h"
 #include "batch.h"
 #include "child.h"
 
@@ -124,6 +125,38 @@ TEST_F(BatchFaults, ResultsFileOverTheFileSizeLimitKeepsThePreviousOneAndTheProc
   child.set_file_size_limit(RLIM_INFINITY);
 
   expect_every_model_ran_and_written(child);
+}
+
+// A shell killed during a batch of several models at once leaves its task
+// folder behind; the next such batch removes it, but not while it runs.
+TEST_F(BatchFaults, AKilledShellsTaskFolderGoesWithTheNextBatchAndNotBefore) {
+  TempFolder temporary;
+  BatchFolders next;
+  copy_model("decimals.lp", next.models.path());
+  const TemporaryFolderOverride in_use(temporary.path());
+  Child shell(work.path());
+  shell.send(opt_session(models.path(), output.path(), "jobs\n2\ntime_limit\n60\n", ""));
+  std::vector<std::string> left;
+  for (int wait = 0; wait < 600 && left.empty(); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    left = listing_order(temporary.path());
+  }
+  ASSERT_EQ(left.size(), 1u);
+  const fs::path held = temporary.path() / left[0] / "lock";
+
+  next.run_opt("jobs\n2\n");
+  EXPECT_EQ(mask_times(next.csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+  EXPECT_EQ(listing_order(temporary.path()), left);
+  EXPECT_EQ(platform::HeldFile::state(held), platform::HeldFile::State::Held);
+  shell.kill();
+  EXPECT_EQ(shell.finish().signal, SIGKILL);
+  EXPECT_EQ(listing_order(temporary.path()), left);
+  EXPECT_EQ(platform::HeldFile::state(held), platform::HeldFile::State::Free);
+
+  const ProcessResult r = next.run_opt("jobs\n2\n");
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(listing_order(temporary.path()), std::vector<std::string>());
 }
 
 TEST(ConversionFaults, LpFileOverTheFileSizeLimitIsReportedAndTheNextModelIsConverted) {

@@ -46,7 +46,9 @@ Child::Child(const std::filesystem::path& workdir, std::optional<rlim_t> file_si
       limit.rlim_cur = *file_size_limit;
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
     }
-    if (::chdir(directory.c_str()) != 0) ::_exit(126);
+    // A group of its own, which its workers join: kill() leaves them running,
+    // and only they may be ended with the group afterwards.
+    if (::setpgid(0, 0) != 0 || ::chdir(directory.c_str()) != 0) ::_exit(126);
     ::dup2(input[0], STDIN_FILENO);
     ::dup2(out[1], STDOUT_FILENO);
     ::dup2(err[1], STDERR_FILENO);
@@ -67,6 +69,7 @@ Child::~Child() {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
+  if (killed_group_ > 0) ::kill(-killed_group_, SIGKILL);
   close_fd(input_);
   if (reader_.joinable()) reader_.join();
   close_fd(out_);
@@ -120,7 +123,10 @@ bool Child::wait_for_output(const std::string& text, std::chrono::seconds timeou
 
 void Child::interrupt() { ::kill(pid_, SIGINT); }
 
-void Child::kill() { ::kill(pid_, SIGKILL); }
+void Child::kill() {
+  ::kill(pid_, SIGKILL);
+  killed_group_ = pid_;
+}
 
 void Child::set_file_size_limit(rlim_t bytes) {
   rlimit limit{};

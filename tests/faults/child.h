@@ -32,7 +32,7 @@ class Child {
   explicit Child(const std::filesystem::path& workdir,
                  std::optional<rlim_t> file_size_limit = std::nullopt,
                  const char* binary = VARDELMO_BINARY);
-  /// Kills a child that is still running.
+  /// Kills a child that is still running, and what a killed one left running.
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -44,7 +44,8 @@ class Child {
                        std::chrono::seconds timeout = std::chrono::seconds(60));
   /// Sends SIGINT, as Ctrl+C in a terminal does.
   void interrupt();
-  /// Sends SIGKILL, as a lost session or `kill -9` does.
+  /// Sends SIGKILL, as a lost session or `kill -9` does; the worker
+  /// processes it started go on until the object goes.
   void kill();
   /// Changes the running child's soft RLIMIT_FSIZE (up to its hard limit).
   void set_file_size_limit(rlim_t bytes);
@@ -55,6 +56,8 @@ class Child {
   void read_output();
 
   pid_t pid_ = -1;
+  // The process group of a child that kill() ended, which its workers share.
+  pid_t killed_group_ = -1;
   int input_ = -1;
   int out_ = -1;
   int err_ = -1;

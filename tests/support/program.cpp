@@ -173,6 +173,36 @@ ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path&
 }
 #endif
 
+namespace {
+
+#ifdef _WIN32
+// The first variable that GetTempPath reads; _putenv sets it for the
+// processes started later as well.
+const char kTemporaryVariable[] = "TMP";
+void set_variable(const char* name, const std::string& value) {
+  _putenv((std::string(name) + "=" + value).c_str());
+}
+void unset_variable(const char* name) { _putenv((std::string(name) + "=").c_str()); }
+#else
+const char kTemporaryVariable[] = "TMPDIR";
+void set_variable(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+void unset_variable(const char* name) { ::unsetenv(name); }
+#endif
+
+}  // namespace
+
+TemporaryFolderOverride::TemporaryFolderOverride(const fs::path& folder) {
+  if (const char* value = std::getenv(kTemporaryVariable)) before_ = value;
+  set_variable(kTemporaryVariable, folder.string());
+}
+
+TemporaryFolderOverride::~TemporaryFolderOverride() {
+  if (before_)
+    set_variable(kTemporaryVariable, *before_);
+  else
+    unset_variable(kTemporaryVariable);
+}
+
 ProcessResult run_vardelmo(const std::string& input) {
   TempFolder workdir;
   return run_vardelmo(input, workdir.path());

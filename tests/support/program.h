@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,21 @@ ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
 /// terminal whose line ends come back as "\n"); input and errors as above.
 ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path& workdir);
 #endif
+
+/// While it lives, `folder` is the system's temporary folder for the
+/// programs that the test starts and for its own TempFolders: the folder
+/// where a batch's worker files go, which tests running at the same time
+/// share otherwise.
+class TemporaryFolderOverride {
+ public:
+  explicit TemporaryFolderOverride(const fs::path& folder);
+  ~TemporaryFolderOverride();
+  TemporaryFolderOverride(const TemporaryFolderOverride&) = delete;
+  TemporaryFolderOverride& operator=(const TemporaryFolderOverride&) = delete;
+
+ private:
+  std::optional<std::string> before_;
+};
 
 /// Runs it in a fresh temporary working folder.
 ProcessResult run_vardelmo(const std::string& input);
