@@ -41,6 +41,7 @@ typedef struct _GRBmodel GRBmodel;
 #define GRB_MEM_LIMIT       17
 
 /* Error codes of the functions below */
+#define GRB_ERROR_OUT_OF_MEMORY      10001
 #define GRB_ERROR_NULL_ARGUMENT      10002
 #define GRB_ERROR_INVALID_ARGUMENT   10003
 #define GRB_ERROR_UNKNOWN_ATTRIBUTE  10004
@@ -58,6 +59,7 @@ typedef struct _GRBmodel GRBmodel;
 /* Parameters and attributes */
 #define GRB_INT_PAR_OUTPUTFLAG "OutputFlag"
 #define GRB_DBL_PAR_TIMELIMIT  "TimeLimit"
+#define GRB_DBL_PAR_SOFTMEMLIMIT "SoftMemLimit"
 #define GRB_INT_ATTR_NUMVARS    "NumVars"
 #define GRB_INT_ATTR_MODELSENSE "ModelSense"
 #define GRB_INT_ATTR_STATUS     "Status"

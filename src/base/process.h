@@ -135,6 +135,12 @@ class HeldFile {
 /// for someone, so that the batch learns of it at once.
 void end_crashes_quietly();
 
+/// For a worker: from now on this process may take at most `megabytes` MB
+/// more than it holds now (address space on Linux; committed memory, through
+/// a job object, on Windows). An allocation beyond fails. False, with the
+/// system's words in `reason`, when no cap could be set.
+[[nodiscard]] bool cap_memory_growth(std::size_t megabytes, std::string& reason);
+
 /// What a command left when it ended.
 struct CommandOutcome {
   /// False when it could not be started; `errors` then holds the system's

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <limits>
+#include <cstdlib>
 #include <system_error>
 #include <thread>
 
@@ -411,6 +413,32 @@ bool output_is_terminal() { return ::isatty(STDOUT_FILENO) != 0; }
 bool input_is_terminal() { return ::isatty(STDIN_FILENO) != 0; }
 
 void end_crashes_quietly() {}
+
+bool cap_memory_growth(std::size_t megabytes, std::string& reason) {
+  // The address space held now: the first number of statm, in pages.
+  Descriptor statm;
+  *statm.put() = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+  char text[64] = {};
+  const ssize_t got = statm.get() < 0 ? -1 : ::read(statm.get(), text, sizeof text - 1);
+  const long page = ::sysconf(_SC_PAGESIZE);
+  if (got <= 0 || page <= 0) {
+    reason = system_words(got < 0 ? errno : EIO);
+    return false;
+  }
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_AS, &limit) != 0) {
+    reason = system_words(errno);
+    return false;
+  }
+  const rlim_t cap = std::strtoull(text, nullptr, 10) * static_cast<rlim_t>(page) +
+                     static_cast<rlim_t>(megabytes) * 1024 * 1024;
+  // A lower cap set from outside stays.
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= cap) return true;
+  limit.rlim_cur = cap;
+  if (::setrlimit(RLIMIT_AS, &limit) == 0) return true;
+  reason = system_words(errno);
+  return false;
+}
 
 CommandOutcome run_command(const std::vector<std::string>& command) {
   CommandOutcome outcome;

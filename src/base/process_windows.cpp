@@ -3,6 +3,8 @@
 
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -260,6 +262,32 @@ bool input_is_terminal() { return _isatty(_fileno(stdin)) != 0; }
 
 void end_crashes_quietly() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+}
+
+bool cap_memory_growth(std::size_t megabytes, std::string& reason) {
+  PROCESS_MEMORY_COUNTERS_EX held{};
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&held),
+                            sizeof held)) {
+    reason = system_words(GetLastError());
+    return false;
+  }
+  HANDLE created = CreateJobObjectW(nullptr, nullptr);
+  if (created == nullptr) {
+    reason = system_words(GetLastError());
+    return false;
+  }
+  // The job outlives its handle while this process is in it.
+  const Handle job(created);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+  limits.ProcessMemoryLimit = held.PrivateUsage + static_cast<SIZE_T>(megabytes) * 1024 * 1024;
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                               sizeof limits) ||
+      !AssignProcessToJobObject(job.get(), GetCurrentProcess())) {
+    reason = system_words(GetLastError());
+    return false;
+  }
+  return true;
 }
 
 CommandOutcome run_command(const std::vector<std::string>&) {

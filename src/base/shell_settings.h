@@ -24,6 +24,8 @@ struct ShellSettings {
   /// "s" or "n"; "s" keeps the results of models an earlier batch brought
   /// to an end in the output folder, and solves only the others.
   std::string resume = "n";
+  /// Megabytes each model's solve may use; 0 sets no limit.
+  std::size_t mem_limit = 0;
 };
 
 /// The process-wide instance.

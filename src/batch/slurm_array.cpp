@@ -15,6 +15,7 @@
 #include "base/shell_settings.h"
 #include "batch/executor.h"
 #include "batch/worker_files.h"
+#include "batch/workers.h"
 #include "cluster/slurm.h"
 
 namespace vardelmo {
@@ -125,6 +126,8 @@ class SlurmArray final : public Executor {
     request.tasks = static_cast<int>(tasks_.size());
     request.throttle = static_cast<int>(std::min<std::size_t>(jobs_, tasks_.size()));
     request.time_limit_minutes = cluster::task_time_limit_minutes(shell_settings.time_limit);
+    if (shell_settings.mem_limit != 0)
+      request.memory_megabytes = worker_memory_cap(shell_settings.mem_limit);
     request.program = platform::program_path();
     if (request.program.empty()) {
       why = "o arquivo do programa foi substituído desde que o shell começou";

@@ -106,7 +106,8 @@ std::string TaskFolder::file(std::size_t task, const char* suffix) const {
 bool TaskFolder::write_task(std::size_t task, const ModelJob& job, std::string& reason) const {
   const std::string text =
       encode_worker_task({shell_settings.solver, shell_settings.time_limit, shell_settings.verbose,
-                          job.model_path, file(task, ".res"), job.solution_path});
+                          shell_settings.mem_limit, job.model_path, file(task, ".res"),
+                          job.solution_path});
   const std::string path = file(task, ".in");
   const bool written = write_whole_file(path, text);
   if (!written) reason = path + ": não foi possível escrever";

@@ -25,14 +25,21 @@ void put_field(std::string& text, std::string_view field) {
   text += '\n';
 }
 
+// A count of at most nine digits.
+bool count_of(std::string_view digits, std::size_t& count) {
+  if (digits.empty() || digits.size() > 9) return false;
+  count = 0;
+  for (char digit : digits) {
+    if (digit < '0' || digit > '9') return false;
+    count = count * 10 + static_cast<std::size_t>(digit - '0');
+  }
+  return true;
+}
+
 bool take_field(std::string_view& text, std::string& field) {
   const std::size_t end = text.find('\n');
-  if (end == 0 || end == std::string_view::npos || end > 9) return false;
   std::size_t size = 0;
-  for (char digit : text.substr(0, end)) {
-    if (digit < '0' || digit > '9') return false;
-    size = size * 10 + static_cast<std::size_t>(digit - '0');
-  }
+  if (end == std::string_view::npos || !count_of(text.substr(0, end), size)) return false;
   text.remove_prefix(end + 1);
   if (text.size() < size + 1 || text[size] != '\n') return false;
   field.assign(text.substr(0, size));
@@ -53,6 +60,11 @@ bool take_number(std::string_view& text, double& value) {
   char* end = nullptr;
   value = std::strtod(field.c_str(), &end);
   return *end == '\0';
+}
+
+bool take_count(std::string_view& text, std::size_t& count) {
+  std::string field;
+  return take_field(text, field) && count_of(field, count);
 }
 
 // An absent value is an empty field.
@@ -86,6 +98,7 @@ std::string encode_worker_task(const WorkerTask& task) {
   put_field(text, task.solver);
   put_field(text, number_field(task.time_limit));
   put_field(text, task.verbose);
+  put_field(text, std::to_string(task.mem_limit));
   put_field(text, task.model_path);
   put_field(text, task.result_path);
   put_field(text, task.solution_path);
@@ -97,7 +110,8 @@ std::optional<WorkerTask> decode_worker_task(std::string_view text) {
   text.remove_prefix(kTaskMagic.size());
   WorkerTask task;
   if (!take_field(text, task.solver) || !take_number(text, task.time_limit) ||
-      !take_field(text, task.verbose) || !take_field(text, task.model_path) ||
+      !take_field(text, task.verbose) || !take_count(text, task.mem_limit) ||
+      !take_field(text, task.model_path) ||
       !take_field(text, task.result_path) || !take_field(text, task.solution_path) ||
       !text.empty())
     return std::nullopt;
@@ -141,6 +155,23 @@ std::optional<ModelResult> decode_worker_result(std::string_view bytes) {
   return result;
 }
 
+std::size_t worker_memory_cap(std::size_t mem_limit) { return mem_limit + mem_limit / 4 + 256; }
+
+namespace {
+
+// Past it, allocations fail: the solver reports its failure, or the worker
+// dies, and the model ends in ERRO NO SOLVER. Taken once the solver's library
+// is loaded, so that the model has it all.
+void cap_memory(std::size_t mem_limit) {
+  if (mem_limit == 0) return;
+  std::string reason;
+  if (!platform::cap_memory_growth(worker_memory_cap(mem_limit), reason))
+    print_error("Não foi possível limitar a memória do processo: " + reason +
+                "; vale só o limite do solver.\n");
+}
+
+}  // namespace
+
 bool serve_as_worker() {
   const std::optional<std::string> request = platform::standard_input_request(kTaskMagic);
   if (!request) return false;
@@ -153,12 +184,15 @@ bool serve_as_worker() {
   shell_settings.solver = task->solver;
   shell_settings.time_limit = task->time_limit;
   shell_settings.verbose = task->verbose;
+  shell_settings.mem_limit = task->mem_limit;
   // Whatever was printed before a crash reaches the shell.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   const SolverRunner& runner = find_runner(task->solver);
   ModelResult result;
-  if (runner.library_fits() && runner.prepare())
+  if (runner.library_fits() && runner.prepare()) {
+    cap_memory(task->mem_limit);
     result = solve_model({task->model_path, task->solution_path});
+  }
   write_result(task->result_path, encode_worker_result(result));
   return true;
 }

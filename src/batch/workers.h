@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,11 +16,19 @@ struct WorkerTask {
   std::string solver;
   double time_limit = 0;
   std::string verbose;
+  /// MB for the solver; 0: no limit, and no cap on the worker.
+  std::size_t mem_limit = 0;
   std::string model_path;
   std::string result_path;
   /// Where the model's best solution goes; empty: nowhere.
   std::string solution_path;
 };
+
+/// With a solver limited to `mem_limit` MB, the MB that a worker may take
+/// beyond what it holds once its solver's library is loaded, and that Slurm
+/// grants a task: a solver checks its own limit only now and then, and may
+/// pass it in between.
+[[nodiscard]] std::size_t worker_memory_cap(std::size_t mem_limit);
 
 /// The text of the file a worker reads its task from.
 [[nodiscard]] std::string encode_worker_task(const WorkerTask& task);

@@ -173,6 +173,8 @@ std::optional<std::string> submit_array(const ArrayRequest& request, std::string
                                       "--wrap=exec " + quoted};
   if (request.time_limit_minutes > 0)
     command.push_back("--time=" + std::to_string(request.time_limit_minutes));
+  if (request.memory_megabytes > 0)
+    command.push_back("--mem=" + std::to_string(request.memory_megabytes) + "M");
   platform::CommandOutcome outcome;
   if (!run_slurm(command, outcome, why)) return std::nullopt;
   // "<job id>" or "<job id>;<cluster>".

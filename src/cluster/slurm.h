@@ -4,6 +4,7 @@
 // do. The texts that say why something failed are for the user, in the
 // shell's language, with Slurm's own words after them.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ struct ArrayRequest {
   int throttle = 0;
   /// Per task; 0 sets none (the partition's own applies).
   int time_limit_minutes = 0;
+  /// Memory per task in MB (--mem); 0 asks for none (the partition's default applies).
+  std::size_t memory_megabytes = 0;
   std::string program;
   std::string input_pattern;
   std::string output_pattern;

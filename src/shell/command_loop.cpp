@@ -38,6 +38,8 @@ const Command kCommands[] = {
      "gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)"},
     {"resume", set_resume, false,
      "retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)"},
+    {"mem_limit", set_mem_limit, false,
+     "memória máxima por modelo em MB (0 = sem limite, padrão 0)"},
     {"mod_lp", convert_mod_folder, false,
      "converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
      "o programa só funciona se o executável estiver na mesma pasta dos modelos."},

@@ -50,24 +50,50 @@ void set_resume() {
   ask_yes_or_no("Retomar lotes interrompidos? (s/n)> ", shell_settings.resume);
 }
 
-std::optional<std::size_t> parse_jobs(const std::string& line) {
+namespace {
+
+// Digits only, at most nine.
+std::optional<std::size_t> parse_whole_number(const std::string& line) {
   if (line.empty() || line.size() > 9) return std::nullopt;
-  std::size_t jobs = 0;
+  std::size_t number = 0;
   for (char digit : line) {
     if (digit < '0' || digit > '9') return std::nullopt;
-    jobs = jobs * 10 + static_cast<std::size_t>(digit - '0');
+    number = number * 10 + static_cast<std::size_t>(digit - '0');
   }
-  if (jobs == 0) return std::nullopt;
+  return number;
+}
+
+// A whole number typed for `setting`; a refused one leaves it alone.
+void ask_whole_number(const char* prompt, std::optional<std::size_t> (*parse)(const std::string&),
+                      std::size_t& setting) {
+  std::string line;
+  if (!ask(prompt, line)) return;
+  if (std::optional<std::size_t> number = parse(line))
+    setting = *number;
+  else
+    print("Valor inválido, o número não foi alterado.\n");
+}
+
+}  // namespace
+
+std::optional<std::size_t> parse_jobs(const std::string& line) {
+  const std::optional<std::size_t> jobs = parse_whole_number(line);
+  if (jobs == std::size_t{0}) return std::nullopt;
   return jobs;
 }
 
+std::optional<std::size_t> parse_mem_limit(const std::string& line) {
+  return parse_whole_number(line);
+}
+
 void set_jobs() {
-  std::string line;
-  if (!ask("Digite o número de modelos resolvidos ao mesmo tempo> ", line)) return;
-  if (std::optional<std::size_t> jobs = parse_jobs(line))
-    shell_settings.jobs = *jobs;
-  else
-    print("Valor inválido, o número não foi alterado.\n");
+  ask_whole_number("Digite o número de modelos resolvidos ao mesmo tempo> ", parse_jobs,
+                   shell_settings.jobs);
+}
+
+void set_mem_limit() {
+  ask_whole_number("Digite a memória máxima por modelo (MB)> ", parse_mem_limit,
+                   shell_settings.mem_limit);
 }
 
 }  // namespace vardelmo

@@ -15,11 +15,16 @@ namespace vardelmo {
 /// digits). Empty for anything else.
 [[nodiscard]] std::optional<std::size_t> parse_jobs(const std::string& line);
 
+/// A typed memory limit in MB: digits only, at most nine; 0 is no limit.
+/// Empty for anything else.
+[[nodiscard]] std::optional<std::size_t> parse_mem_limit(const std::string& line);
+
 void set_time_limit();  // command `time_limit`
 void set_jobs();        // command `jobs`
 void set_cluster();     // command `cluster`
 void set_verbose();     // command `verbose`
 void set_save_sol();    // command `save_sol`
 void set_resume();      // command `resume`
+void set_mem_limit();   // command `mem_limit`
 
 }  // namespace vardelmo

@@ -130,11 +130,13 @@ void report_scip_outcome(SCIP* scip, std::string model_path, const SearchFigures
 }
 
 /// A model that could not be read gets its block and a row that says so,
-/// never a solution of whatever part of it was read.
-void report_read_error(SCIP* scip, const std::string& model_path) {
+/// never a solution of whatever part of it was read. So does one that ran
+/// out of memory (against a worker's cap, or the machine's), as a failed
+/// solver: SCIP is then unfit to be asked what it found.
+void report_failure(SCIP* scip, const std::string& model_path, Outcome outcome) {
   OutcomeReport report(model_path);
   report.time(SCIPgetSolvingTime(scip));
-  report.status(Outcome::ReadError, true);
+  report.status(outcome, true);
   report.no_objective();
   report.finish();
 }
@@ -168,18 +170,29 @@ bool run_scip_model(std::string model_path, const std::string& solution_path) {
   std::vector<char> buffer(model_path.begin(), model_path.end());
   buffer.push_back('\0');
   // SCIP reads a folder as an empty problem; it is no model either.
-  bool read = is_regular_file(model_path) ? CHECK_SCIP(SCIPreadProb(scip, buffer.data(), nullptr))
-                                          : CHECK_SCIP(SCIP_NOFILE);
-  if (!read) {
-    report_read_error(scip, model_path);
+  const SCIP_RETCODE read = is_regular_file(model_path)
+                                ? SCIPreadProb(scip, buffer.data(), nullptr)
+                                : SCIP_NOFILE;
+  if (!CHECK_SCIP(read)) {
+    report_failure(scip, model_path,
+                   read == SCIP_NOMEMORY ? Outcome::SolverError : Outcome::ReadError);
     instance.free();
     return true;
   }
 
   if (shell_settings.time_limit != 0)
     CHECK_SCIP(SCIPsetRealParam(scip, "limits/time", shell_settings.time_limit));
+  // In MB, as the setting: SCIP stops with its memory-limit status.
+  if (shell_settings.mem_limit != 0)
+    CHECK_SCIP(
+        SCIPsetRealParam(scip, "limits/memory", static_cast<double>(shell_settings.mem_limit)));
   if (shell_settings.verbose == "n") CHECK_SCIP(SCIPsetMessagehdlr(scip, nullptr));
-  CHECK_SCIP(SCIPsolve(scip));
+  const SCIP_RETCODE solved = SCIPsolve(scip);
+  if (!CHECK_SCIP(solved) && solved == SCIP_NOMEMORY) {
+    report_failure(scip, model_path, Outcome::SolverError);
+    instance.free();
+    return true;
+  }
   const SearchFigures figures = search_figures(scip);
   report_scip_outcome(scip, model_path, figures);
   if (!solution_path.empty()) save_best_solution(scip, solution_path);

@@ -41,7 +41,9 @@ bool resolve(const platform::SharedLibrary& file, const char* name, Function& fu
 const GurobiLibrary& grb() noexcept { return *loaded_library; }
 
 const char* name_of(IntParameter) { return GRB_INT_PAR_OUTPUTFLAG; }
-const char* name_of(DoubleParameter) { return GRB_DBL_PAR_TIMELIMIT; }
+const char* name_of(DoubleParameter parameter) {
+  return parameter == DoubleParameter::TimeLimit ? GRB_DBL_PAR_TIMELIMIT : GRB_DBL_PAR_SOFTMEMLIMIT;
+}
 const char* name_of(IntAttribute attribute) {
   switch (attribute) {
     case IntAttribute::Status: return GRB_INT_ATTR_STATUS;

@@ -54,7 +54,7 @@ class GurobiLibraryError {
 void load_gurobi_library();
 
 enum class IntParameter { OutputFlag };
-enum class DoubleParameter { TimeLimit };
+enum class DoubleParameter { TimeLimit, SoftMemLimit };
 enum class IntAttribute { Status, SolCount, ModelSense, NumVars };
 enum class DoubleAttribute { ObjVal, Runtime, ObjBound, MIPGap, NodeCount };
 /// Attributes with one value per variable.

@@ -104,9 +104,16 @@ bool run_gurobi_model(std::string model_path, const std::string& solution_path) 
   if (shell_settings.verbose == "n") environment.set_int_param(IntParameter::OutputFlag, 0);
   environment.start();
   GurobiModel model = GurobiModel::read_model(environment, model_path);
-  if (shell_settings.time_limit != 0) {
+  if (shell_settings.time_limit != 0 || shell_settings.mem_limit != 0) {
     GurobiEnvironment view = model.model_environment();
-    view.set_double_param(DoubleParameter::TimeLimit, shell_settings.time_limit);
+    if (shell_settings.time_limit != 0)
+      view.set_double_param(DoubleParameter::TimeLimit, shell_settings.time_limit);
+    // The soft limit ends the solve with a status and the best solution so
+    // far; MemLimit would end it in an error with nothing to report. Gurobi
+    // counts GB of 10^9 bytes, the setting MB of 2^20.
+    if (shell_settings.mem_limit != 0)
+      view.set_double_param(DoubleParameter::SoftMemLimit,
+                            static_cast<double>(shell_settings.mem_limit) * 1048576 / 1e9);
     view.release();
   }
   model.optimize();

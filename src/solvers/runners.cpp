@@ -1,8 +1,13 @@
 #include "solvers/runners.h"
 
+#include <gurobi_c.h>
+
+#include <chrono>
+
 #include "base/console.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
+#include "solvers/outcome.h"
 #include "solvers/scip_runner.h"
 
 namespace vardelmo {
@@ -35,13 +40,22 @@ bool gurobi_library_loads() {
 }
 
 bool run_gurobi(const std::string& model_path, const std::string& solution_path) {
+  const auto began = std::chrono::steady_clock::now();
   try {
     return run_gurobi_model(model_path, solution_path);
   } catch (const GRBException& error) {
-    // The model has no row; the rest of the batch still runs.
     print_error("Erro do Gurobi (código " + std::to_string(error.getErrorCode()) +
                 "): " + error.getMessage() + "\n");
-    return false;
+    // Other errors leave the model without a row; the rest of the batch
+    // still runs. Out of memory (against a worker's cap, or the machine's),
+    // the solver failed, as a worker that dies does.
+    if (error.getErrorCode() != GRB_ERROR_OUT_OF_MEMORY) return false;
+    OutcomeReport report(model_path);
+    report.time(std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    report.status(Outcome::SolverError, true);
+    report.no_objective();
+    report.finish();
+    return true;
   }
 }
 

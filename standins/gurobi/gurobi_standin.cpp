@@ -25,7 +25,6 @@ namespace engine = vardelmo::engine;
 namespace {
 
 // Error codes the header leaves out because Vardelmo never tests for them.
-constexpr int kErrorOutOfMemory = 10001;
 constexpr int kErrorIndexOutOfRange = 10006;
 
 struct Settings {
@@ -123,7 +122,7 @@ int guarded(_GRBenv* errors, Body body) {
     return body();
   } catch (const std::bad_alloc&) {
     if (errors != nullptr) errors->error.clear();  // assigning a message could throw again
-    return kErrorOutOfMemory;
+    return GRB_ERROR_OUT_OF_MEMORY;
   } catch (...) {
     return fail(errors, GRB_ERROR_INVALID_ARGUMENT, "Unexpected failure");
   }
@@ -282,7 +281,7 @@ int GRBloadenvadv(GRBenv** envP, const char* /*logfilename*/, int /*apitype*/, i
     return GRB_ERROR_NULL_ARGUMENT;
   }
   *envP = new (std::nothrow) _GRBenv;
-  if (*envP == nullptr) return kErrorOutOfMemory;
+  if (*envP == nullptr) return GRB_ERROR_OUT_OF_MEMORY;
   if (injected_failure("GRBloadenvadv", *envP, *envP, &code)) return code;
   return 0;
 }
@@ -307,18 +306,19 @@ int GRBsetdblparam(GRBenv* env, const char* paramname, double value) {
   if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
   return guarded(env, [&] {
     if (paramname == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No parameter name given");
-    if (same_name(paramname, GRB_DBL_PAR_TIMELIMIT)) {
-      if (!(value >= 0.0)) {
-        return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
-                    formatted("Unable to set parameter TimeLimit to value %s (minimum is 0)",
-                              number_text(value).c_str()));
-      }
-      env->settings.time_limit = std::fmin(value, GRB_INFINITY);
-      write_log(*env,
-                formatted("Set parameter TimeLimit to value %s\n", number_text(value).c_str()));
-      return 0;
+    const bool time = same_name(paramname, GRB_DBL_PAR_TIMELIMIT);
+    if (!time && !same_name(paramname, GRB_DBL_PAR_SOFTMEMLIMIT))
+      return fail(env, GRB_ERROR_UNKNOWN_PARAMETER, formatted("Unknown parameter '%s'", paramname));
+    const char* name = time ? GRB_DBL_PAR_TIMELIMIT : GRB_DBL_PAR_SOFTMEMLIMIT;
+    if (!(value >= 0.0)) {
+      return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
+                  formatted("Unable to set parameter %s to value %s (minimum is 0)", name,
+                            number_text(value).c_str()));
     }
-    return fail(env, GRB_ERROR_UNKNOWN_PARAMETER, formatted("Unknown parameter '%s'", paramname));
+    // GLPK's memory is not counted: a memory limit is taken and never reached.
+    if (time) env->settings.time_limit = std::fmin(value, GRB_INFINITY);
+    write_log(*env, formatted("Set parameter %s to value %s\n", name, number_text(value).c_str()));
+    return 0;
   });
 }
 
@@ -526,7 +526,7 @@ int GRBstandin_failnext(const char* function, int error, const char* message) {
     try {
       journal().arm(name, engine::InjectedFailure{error, message != nullptr ? message : ""});
     } catch (...) {
-      return kErrorOutOfMemory;
+      return GRB_ERROR_OUT_OF_MEMORY;
     }
     return 0;
   }

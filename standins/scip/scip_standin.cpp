@@ -309,7 +309,8 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
 SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
   SCIP_RETCODE refused;
   if (call_refused("SCIPsetRealParam", scip, &refused)) return refused;
-  if (name == nullptr || std::strcmp(name, "limits/time") != 0) {
+  const bool time = name != nullptr && std::strcmp(name, "limits/time") == 0;
+  if (!time && (name == nullptr || std::strcmp(name, "limits/memory") != 0)) {
     STANDIN_ERROR("parameter <%s> unknown\n", name != nullptr ? name : "(null)");
     return SCIP_PARAMETERUNKNOWN;
   }
@@ -319,7 +320,8 @@ SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
         name, 0.0, kInfinity);
     return SCIP_PARAMETERWRONGVAL;
   }
-  scip->time_limit = value;
+  // GLPK's memory is not counted: a memory limit is taken and never reached.
+  if (time) scip->time_limit = value;
   return SCIP_OKAY;
 }
 

@@ -181,6 +181,33 @@ TEST_F(Opt, TimeLimitStopsAModel) {
     EXPECT_LT(std::stod((*time)[1].str() + "." + (*time)[2].str()), 5.0);
 }
 
+// A model that needs twice the limit is stopped by SCIP, in the shell's
+// process and in a worker's, whose task carries the limit; the next model
+// solves. (Past its own limit, a worker has a cap: tests/faults.)
+TEST_F(Opt, MemoryLimitStopsAModelAndTheBatchGoesOn) {
+  write_file(models.path() / "dense.lp", dense_model(1000));
+  copy_model("decimals.lp", models.path());
+  for (const std::string jobs : {"", "jobs\n2\n"}) {
+    ProcessResult r = run_opt(jobs + "mem_limit\n100\n");
+    std::string blocks;
+    std::vector<std::string> rows;
+    int i = 0;
+    for (const std::string& name : listing_order(models.path())) {
+      const bool dense = name == "dense.lp";
+      // SCIP's table has no line for this status; no solution came first.
+      blocks += model_header(i++) + model_block(name, dense ? "" : "SOL OTIMA");
+      rows.push_back(dense ? "SCIP;dense.lp;T;PROCESSO INTERROMPIDO - LIMITE DE MEMORIA;"
+                             "-100000000000000000000,000000;"
+                           : "SCIP;decimals.lp;T;SOL OTIMA;31,337500;");
+    }
+    EXPECT_EQ(blocks_in_entry_order(mask_console(r.out)),
+              kBanner + kPrompt + (jobs.empty() ? "" : kAskJobs + kPrompt) + kAskMemLimit +
+                  kPrompt + kAskModels + kAskOutput + blocks + kPrompt + kBye);
+    EXPECT_EQ(mask_library_errors(r.err), "") << jobs;
+    EXPECT_EQ(mask_times(csv()), results_file(rows)) << jobs;
+  }
+}
+
 TEST_F(Opt, RefusedTimeLimitIsReportedAndTheModelStillSolves) {
   copy_model("decimals.lp", models.path());
   ProcessResult r = run_opt("time_limit\n-10\n");

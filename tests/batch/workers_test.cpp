@@ -10,13 +10,15 @@ namespace {
 // A model path may hold any byte but NUL; a task or result cut short or
 // with bytes after it is no task or result.
 TEST(WorkerFiles, TasksAndResultsComeBackWholeOrNotAtAll) {
-  const WorkerTask task{"GUROBI", 0.1, "s", "pasta\n3\nx;\"é\r.lp", "/tmp/a b/7.res", "s.sol"};
+  const WorkerTask task{"GUROBI", 0.1, "s", 999999999, "pasta\n3\nx;\"é\r.lp", "/tmp/a b/7.res",
+                        "s.sol"};
   const std::string text = encode_worker_task(task);
   const std::optional<WorkerTask> back = decode_worker_task(text);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->solver, task.solver);
   EXPECT_EQ(back->time_limit, task.time_limit);
   EXPECT_EQ(back->verbose, task.verbose);
+  EXPECT_EQ(back->mem_limit, task.mem_limit);
   EXPECT_EQ(back->model_path, task.model_path);
   EXPECT_EQ(back->result_path, task.result_path);
   EXPECT_EQ(back->solution_path, task.solution_path);

@@ -64,10 +64,12 @@ TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
   const std::string details = mask_times(read_text_file(output.path() / "sol_detalhes.csv"));
   std::vector<std::string> solutions = listing_order(output.path() / "solucoes");
   fs::remove_all(output.path() / "solucoes");
-  ProcessResult sent = run_opt(keep + kToCluster + "jobs\n2\nverbose\ns\n");
+  // A memory limit that none of them reaches: the tasks' --mem and caps hold.
+  ProcessResult sent = run_opt(keep + kToCluster + "jobs\n2\nmem_limit\n100\nverbose\ns\n");
   ProcessResult verbose_one = run_opt(keep + "verbose\ns\n");
   EXPECT_EQ(blocks_in_entry_order(mask_console(sent.out)),
             kBanner + kPrompt + kAskSaveSol + kPrompt + kAskCluster + kPrompt + kAskJobs +
+                kPrompt + kAskMemLimit +
                 mask_console(verbose_one.out).substr(kBanner.size() + kPrompt.size() + kAskSaveSol.size()));
   EXPECT_EQ(mask_library_errors(sent.err), mask_library_errors(one.err));
   EXPECT_EQ(mask_times(csv()), rows);

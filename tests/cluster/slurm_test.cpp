@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/process.h"
 #include "cluster/slurm.h"
 #include "files.h"
 #include "task_summary.h"
@@ -62,6 +63,7 @@ TEST(SlurmCluster, ArrayTasksRunThrottledAndEndAsSlurmSays) {
   request.tasks = tasks;
   request.throttle = 1;
   request.time_limit_minutes = 1;
+  request.memory_megabytes = 64;
   request.program = program;
   request.input_pattern = pattern_text(folder.string()) + "/in.%a";
   request.output_pattern = pattern_text(folder.string()) + "/out.%a";
@@ -69,6 +71,10 @@ TEST(SlurmCluster, ArrayTasksRunThrottledAndEndAsSlurmSays) {
   request.job_name = "vardelmo-test";
   const std::optional<std::string> job = submit_array(request, why);
   ASSERT_TRUE(job) << why;
+  // Each task asks for its memory.
+  const platform::CommandOutcome memory =
+      platform::run_command({"squeue", "--noheader", "--array", "--jobs=" + *job, "--format=%m"});
+  EXPECT_EQ(memory.output.substr(0, memory.output.find('\n')), "64M") << memory.errors;
 
   // Task 3 is cancelled alone once it runs, task 4 meets the time limit, and
   // the array is cancelled once task 5 runs, while 6 waits for its turn.

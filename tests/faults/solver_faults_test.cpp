@@ -11,6 +11,14 @@
 #include "batch.h"
 #include "child.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VARDELMO_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VARDELMO_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace vardelmo::test {
 namespace {
 
@@ -72,6 +80,37 @@ TEST_F(SolverFaults, GurobiLibraryThatDidNotLoadIsTriedAgainOnceReplaced) {
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   EXPECT_EQ(mask_times(csv()), results_file({"GUROBI;breaks.lp;T;STATUS DESCONHECIDO;;"}));
   EXPECT_EQ(r.status, 0);
+}
+
+using MemoryCap = BatchTest;
+
+// Past a 10 MB limit a worker has a cap of 268 MB: this model needs more for
+// SCIP to read it and set out to solve it, before SCIP looks at its limit.
+// The allocation that fails costs only the model. AddressSanitizer's
+// allocator takes its memory up front, where the cap does not see it grow.
+TEST_F(MemoryCap, AWorkerPastItsCapCostsOnlyItsModel) {
+#ifdef VARDELMO_ADDRESS_SANITIZER
+  GTEST_SKIP() << "AddressSanitizer's allocator";
+#endif
+  write_file(models.path() / "dense.lp", dense_model(3000));
+  copy_model("decimals.lp", models.path());
+  ProcessResult r = run_opt("jobs\n2\nmem_limit\n10\n");
+  std::string blocks;
+  std::vector<std::string> rows;
+  int i = 0;
+  for (const std::string& name : listing_order(models.path())) {
+    const std::string status = name == "dense.lp" ? "ERRO NO SOLVER" : "SOL OTIMA";
+    blocks += model_header(i++) + model_block(name, status);
+    rows.push_back("SCIP;" + name + ";T;" + status + (name == "dense.lp" ? ";;" : ";31,337500;"));
+  }
+  EXPECT_EQ(blocks_in_entry_order(mask_console(r.out)),
+            kBanner + kPrompt + kAskJobs + kPrompt + kAskMemLimit + kPrompt + kAskModels +
+                kAskOutput + blocks + kPrompt + kBye);
+  EXPECT_TRUE(std::regex_search(
+      mask_library_errors(r.err),
+      std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-1> in function call\n")))
+      << r.err;
+  EXPECT_EQ(mask_times(csv()), results_file(rows));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "program.h"
 
 namespace vardelmo::test {
@@ -15,6 +17,7 @@ const std::string kHelp =
     " cluster        enviar os modelos a um cluster Slurm (s/n, padrão n)\n"
     " save_sol       gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)\n"
     " resume         retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)\n"
+    " mem_limit      memória máxima por modelo em MB (0 = sem limite, padrão 0)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
@@ -108,14 +111,20 @@ TEST(Settings, YesNoSettingsTakeExactlySOrN) {
   }
 }
 
-// Whether a number took is seen in a batch (tests/batch/opt_test.cpp).
-TEST(Settings, JobsTakesAWholeNumberFromOne) {
-  ProcessResult r =
-      run_vardelmo("jobs\n4\njobs\n0\njobs\n-2\njobs\n 3\njobs\n2,0\njobs\n\njobs\n1234567890\nexit\n");
-  std::string expected = kBanner + kPrompt + kAskJobs + kPrompt;
-  for (int i = 0; i < 6; ++i) expected += kAskJobs + kBadJobs + kPrompt;
-  EXPECT_EQ(r.out, expected + kBye);
-  EXPECT_EQ(r.err, "");
+// Whether a number took is seen in a batch (tests/batch/opt_test.cpp). Only
+// a memory limit may be 0 (none).
+TEST(Settings, NumbersTakeDigitsOnlyAtMostNine) {
+  for (const auto& [command, ask, takes_zero] :
+       {std::tuple{"jobs", kAskJobs, false}, std::tuple{"mem_limit", kAskMemLimit, true}}) {
+    std::string input;
+    for (const char* answer : {"4", "0", "-2", " 3", "2,0", "", "1234567890", "123456789"})
+      input += std::string(command) + "\n" + answer + "\n";
+    ProcessResult r = run_vardelmo(input + "exit\n");
+    std::string expected = kBanner + kPrompt + ask + kPrompt + ask + (takes_zero ? "" : kBadJobs);
+    for (int i = 0; i < 5; ++i) expected += kPrompt + ask + kBadJobs;
+    EXPECT_EQ(r.out, expected + kPrompt + ask + kPrompt + kBye) << command;
+    EXPECT_EQ(r.err, "") << command;
+  }
 }
 
 TEST(Settings, AnswerCutShortByEndOfInputChangesNothing) {

@@ -6,6 +6,7 @@
 #include <gurobi_standin_control.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
+#include "solvers/runners.h"
 
 namespace vardelmo {
 namespace {
@@ -208,6 +210,33 @@ TEST_F(GurobiRunner, OutputFlagBeforeStartAndReadTimeLimitOnTheModelsEnvironment
   EXPECT_LT(limit, position(order, "GRBoptimize"));
   EXPECT_NE(calls[limit].handle, calls[0].handle);  // not the environment it created
   EXPECT_EQ(output.substr(0, 28), "Optimal objective: 31.3375\nT");
+}
+
+// The soft limit ends a solve with a status; in Gurobi's GB of 10^9 bytes. A
+// solve that runs out of memory all the same failed.
+TEST_F(GurobiRunner, MemoryLimitInGigabytesAndASolveOutOfMemoryFails) {
+  shell_settings.verbose = "s";
+  shell_settings.mem_limit = 100;
+  ASSERT_TRUE(run(kModel));
+  EXPECT_NE(output.find("Set parameter SoftMemLimit to value 0.1048576\n"), std::string::npos)
+      << output;
+
+  result_rows.clear();
+  GRBstandin_failnext("GRBoptimize", GRB_ERROR_OUT_OF_MEMORY, "Out of memory");
+  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(find_runner("GUROBI").run(kModel, ""));
+  output = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Erro do Gurobi (código 10001): Out of memory\n");
+  EXPECT_TRUE(std::regex_search(
+      output,
+      std::regex("(^|\n)NOME: decimals\\.lp\nTEMPO: [-+.e0-9]+\nSTATUS: ERRO NO SOLVER\n$")))
+      << output;
+  ASSERT_EQ(result_rows.size(), 1u);
+  EXPECT_TRUE(std::regex_match(std::string(result_rows[0]),
+                               std::regex("decimals\\.lp;[0-9.,]+;ERRO NO SOLVER;;")))
+      << result_rows[0];
 }
 
 TEST_F(GurobiRunner, ModelGoesBeforeEnvironmentOnEveryPath) {

@@ -71,6 +71,7 @@ TEST_F(GurobiLibrary, KnowsTheParametersTheRunnerSets) {
   const auto set_double = function<decltype(&GRBsetdblparam)>("GRBsetdblparam");
   EXPECT_EQ(set_int(environment, GRB_INT_PAR_OUTPUTFLAG, 0), 0);
   EXPECT_EQ(set_double(environment, GRB_DBL_PAR_TIMELIMIT, 0.5), 0);
+  EXPECT_EQ(set_double(environment, GRB_DBL_PAR_SOFTMEMLIMIT, 0.1), 0);
   EXPECT_EQ(set_int(environment, "NoSuchParameter", 0), GRB_ERROR_UNKNOWN_PARAMETER);
 }
 

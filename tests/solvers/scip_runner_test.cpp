@@ -88,12 +88,14 @@ TEST_F(ScipRunner, SkipsPathsNotEndingInLpWithoutAnyCall) {
   EXPECT_TRUE(result_rows.empty());
 }
 
-TEST_F(ScipRunner, CallsInOrderWithLimitAndSilencingAfterTheRead) {
+TEST_F(ScipRunner, CallsInOrderWithLimitsAndSilencingAfterTheRead) {
   shell_settings.time_limit = 10;
+  shell_settings.mem_limit = 100;
   ASSERT_TRUE(run(kModel));
   std::vector<std::string> expected = {"SCIPcreate", "SCIPincludeDefaultPlugins",
                                        "SCIPcreateProbBasic", "SCIPreadProb",
-                                       "SCIPsetRealParam", "SCIPsetMessagehdlr", "SCIPsolve"};
+                                       "SCIPsetRealParam", "SCIPsetRealParam",
+                                       "SCIPsetMessagehdlr", "SCIPsolve"};
   std::vector<std::string> all = calls();
   ASSERT_GE(all.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + expected.size()), expected);
@@ -116,6 +118,18 @@ TEST_F(ScipRunner, FailedCallsAreReportedAndTheRunGoesOn) {
       << err;
   EXPECT_EQ(calls().back(), "SCIPfree");
   EXPECT_EQ(result_rows.size(), 1u);
+
+  // Out of memory, SCIP cannot tell what it found: the solver failed.
+  for (const char* failing : {"SCIPreadProb", "SCIPsolve"}) {
+    result_rows.clear();
+    SCIPstandinFailNext(failing, SCIP_NOMEMORY);
+    ASSERT_TRUE(run(kModel));
+    // After the reading report of a model that was read.
+    EXPECT_EQ(out.substr(out.find("NOME: ")),
+              "NOME: decimals.lp\nTEMPO: 0\nSTATUS: ERRO NO SOLVER\n")
+        << failing;
+    EXPECT_EQ(result_rows, std::vector<std::string>{"decimals.lp;0,000000;ERRO NO SOLVER;;"});
+  }
 }
 
 TEST_F(ScipRunner, FailedReadSkipsSettingsAndSolveButFreesAndReports) {

@@ -69,6 +69,21 @@ std::string hard_model(bool with_slack) {
   return model + "End\n";
 }
 
+std::string dense_model(int rows) {
+  const int columns = 1000;
+  std::string model = "Maximize\n obj:";
+  for (int j = 0; j < columns; ++j)
+    model += " + " + std::to_string(1 + j * 7 % 13) + " x" + std::to_string(j);
+  model += "\nSubject To\n";
+  for (int i = 0; i < rows; ++i) {
+    model += " c" + std::to_string(i) + ":";
+    for (int j = 0; j < columns; ++j)
+      model += " + " + std::to_string(1 + (i * 31 + j * 17) % 97) + " x" + std::to_string(j);
+    model += " <= " + std::to_string(1000 + i) + "\n";
+  }
+  return model + "End\n";
+}
+
 std::string results_file(const std::vector<std::string>& rows) {
   std::string text = kResultsHeader;
   for (const std::string& row : rows) text += row + "\n";

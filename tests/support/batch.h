@@ -60,6 +60,10 @@ void copy_model(const std::string& name, const fs::path& folder, const std::stri
 /// minimisation whose bound (1000) stays below every solution found soon.
 std::string hard_model(bool with_slack = false);
 
+/// A dense LP of `rows` rows over a thousand columns, about 10 kB a row: at a
+/// thousand rows SCIP needs some 200 MB to read it and set out to solve it.
+std::string dense_model(int rows);
+
 /// Standard output of `opt` with mask_times applied and without what the
 /// solver library prints between a model's "MODELO" line and its "NOME" line
 /// (its reading report, its log): those lines are the library's own.

@@ -104,6 +104,7 @@ inline const std::string kAfterHelp = "finalizar Vardelmo\n\n" + kPrompt;
 // The settings' questions, and what the shell says to an answer it rejects.
 inline const std::string kAskJobs = "Digite o número de modelos resolvidos ao mesmo tempo> ";
 inline const std::string kBadJobs = "Valor inválido, o número não foi alterado.\n";
+inline const std::string kAskMemLimit = "Digite a memória máxima por modelo (MB)> ";
 inline const std::string kAskTimeLimit = "Digite o tempo máximo para resolução dos modelos (seg)> ";
 inline const std::string kBadTimeLimit = "Valor inválido, o tempo máximo não foi alterado.\n";
 inline const std::string kAskVerbose = "Imprimir log do solver? (s/n)> ";
