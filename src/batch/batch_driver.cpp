@@ -81,6 +81,8 @@ class BatchRecords {
   /// A model an earlier batch brought to an end keeps its rows and is not
   /// solved again: its block says so. False for any other.
   bool keep_earlier(std::size_t entry, const std::string& model_path) {
+    // Most batches resume nothing: no name to cut per model then.
+    if (earlier_.empty()) return false;
     const std::string name = split_path(model_path).back();
     const EarlierRows* rows = earlier_.find(name);
     if (rows == nullptr) return false;
@@ -98,9 +100,7 @@ class BatchRecords {
   ModelJob job(const std::string& model_path) const {
     ModelJob job{model_path, ""};
     if (solution_folder_.empty()) return job;
-    std::string name = split_path(model_path).back();
-    if (name.size() >= 3 && name.compare(name.size() - 3, 3, ".lp") == 0) name.resize(name.size() - 3);
-    job.solution_path = join_path(solution_folder_, name + ".sol");
+    job.solution_path = join_path(solution_folder_, model_name(model_path) + ".sol");
     return job;
   }
 

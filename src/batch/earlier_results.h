@@ -31,6 +31,7 @@ class EarlierResults {
   /// its process) are kept; of a name given twice, the first.
   [[nodiscard]] bool read(const std::string& output_folder, const std::string& solver,
                           std::string& file);
+  [[nodiscard]] bool empty() const { return rows_.empty(); }
   /// The rows of the model named `name` (its file name), if kept.
   [[nodiscard]] const EarlierRows* find(const std::string& name) const;
 

@@ -49,14 +49,13 @@ std::optional<Reference> reference_of(const std::vector<std::string_view>& words
   return Reference{tag == "=inf=" ? Reference::Kind::Infeasible : Reference::Kind::Unknown, 0};
 }
 
-/// The model's name as the files give it: its file name without ".lp".
+}  // namespace
+
 std::string model_name(const std::string& model_path) {
   std::string name = split_path(model_path).back();
   if (ends_with(name, ".lp")) name.resize(name.size() - 3);
   return name;
 }
-
-}  // namespace
 
 void KnownOptima::read(const FileNameList& entries) {
   for (std::string_view entry : entries) {

@@ -30,6 +30,10 @@ enum class Verdict {
   Contradicts,  // NAO
 };
 
+/// A model's name as the references give it, and its solution file takes
+/// it: its file name without ".lp".
+[[nodiscard]] std::string model_name(const std::string& model_path);
+
 class KnownOptima {
  public:
   /// Reads every entry of `entries` whose name ends in ".solu". An
