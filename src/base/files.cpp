@@ -1,5 +1,6 @@
 #include "base/files.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -63,6 +64,41 @@ std::optional<std::string> read_whole_file(const std::string& path, bool as_text
     content.append(buffer, got);
   if (std::ferror(file.get())) return std::nullopt;
   return content;
+}
+
+std::optional<std::string> read_file_part(const std::string& path, std::size_t from,
+                                          std::optional<std::size_t> to) {
+  std::unique_ptr<std::FILE, CloseFile> file(std::fopen(path.c_str(), "rb"));
+  if (!file || !platform::seek(file.get(), from)) return std::nullopt;
+  std::string content;
+  char buffer[4096];
+  while (!to || from + content.size() < *to) {
+    const std::size_t want =
+        to ? std::min(sizeof buffer, *to - from - content.size()) : sizeof buffer;
+    const std::size_t got = std::fread(buffer, 1, want, file.get());
+    content.append(buffer, got);
+    if (got < want) break;
+  }
+  if (std::ferror(file.get())) return std::nullopt;
+  return content;
+}
+
+std::string text_of(std::string bytes) {
+  if (std::string_view(platform::line_end) == "\n") return bytes;
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (bytes[i] != '\r' || i + 1 == bytes.size() || bytes[i + 1] != '\n') text += bytes[i];
+  return text;
+}
+
+bool append_to_file(const std::string& path, std::string_view bytes, bool push_out) {
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (file == nullptr) return false;
+  bool done = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
+              std::fflush(file) == 0;
+  if (push_out) done = platform::push_out(file) && done;
+  return std::fclose(file) == 0 && done;
 }
 
 bool write_whole_file(const std::string& path, std::string_view bytes) {

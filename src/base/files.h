@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,20 @@ using FileNameList = TextList;
 /// Windows turns each CR LF into a line feed); nothing when it cannot be
 /// opened or read.
 [[nodiscard]] std::optional<std::string> read_whole_file(const std::string& path, bool as_text);
+
+/// Bytes `from` up to `to` (none: to the end) of the file at `path`; fewer
+/// where it ends sooner; nothing when it cannot be opened or read.
+[[nodiscard]] std::optional<std::string> read_file_part(const std::string& path, std::size_t from,
+                                                        std::optional<std::size_t> to);
+
+/// Bytes written as text on this system, as the program's text (Windows:
+/// each CR LF a line feed).
+[[nodiscard]] std::string text_of(std::string bytes);
+
+/// Adds `bytes` at the end of the file at `path` (created when missing), in
+/// one write; with `push_out`, on to the disk or file server before it
+/// returns. False when any of it fails.
+[[nodiscard]] bool append_to_file(const std::string& path, std::string_view bytes, bool push_out);
 
 /// Creates or empties the file at `path` and writes `bytes` into it; false
 /// when any of it fails.

@@ -15,6 +15,7 @@
 #else
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace vardelmo::platform {
@@ -91,6 +92,43 @@ bool replace_file(const std::string& from, const std::string& to) {
 #else
   return std::rename(from.c_str(), to.c_str()) == 0;
 #endif
+}
+
+bool seek(std::FILE* file, std::size_t offset) {
+#ifdef _WIN32
+  return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+bool push_out(std::FILE* file) {
+#ifdef _WIN32
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
+void push_out_standard_streams() {
+  // A pipe or a terminal has nothing to push: its refusal is no failure.
+  for (int stream : {1, 2}) {
+#ifdef _WIN32
+    _commit(stream);
+#else
+    fsync(stream);
+#endif
+  }
+}
+
+std::optional<std::size_t> standard_stream_position(int stream) {
+#ifdef _WIN32
+  const __int64 position = _lseeki64(stream, 0, SEEK_CUR);
+#else
+  const off_t position = lseek(stream, 0, SEEK_CUR);
+#endif
+  if (position < 0) return std::nullopt;
+  return static_cast<std::size_t>(position);
 }
 
 std::optional<FileStamp> file_stamp(std::FILE* file) {

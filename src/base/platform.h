@@ -62,6 +62,18 @@ struct FileStamp {
 /// system cannot tell.
 [[nodiscard]] std::optional<FileStamp> file_stamp(std::FILE* file);
 
+/// Moves `file` to byte `offset`, whatever its size on this system.
+[[nodiscard]] bool seek(std::FILE* file, std::size_t offset);
+
+/// Sends what was written to `file` on to the disk or the file server, where
+/// other machines see it.
+[[nodiscard]] bool push_out(std::FILE* file);
+/// The same for standard output and error, where they are files.
+void push_out_standard_streams();
+/// Where standard output (1) or error (2) stands, in bytes, when it is a
+/// file; none otherwise.
+[[nodiscard]] std::optional<std::size_t> standard_stream_position(int stream);
+
 /// Makes a write beyond the process's file-size limit fail as a full disk
 /// does, instead of ending the process with every result not yet written.
 void keep_running_past_file_size_limit();

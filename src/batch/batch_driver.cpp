@@ -223,7 +223,7 @@ class BatchRecords {
 /// the next header where runs print as they go, else while models run.
 void run_entries(Executor& executor, BatchRecords& records) {
   const EntryClock::Clock::time_point began = EntryClock::Clock::now();
-  const CtrlCRouting ctrl_c(executor.ctrl_c(), executor.slots());
+  const CtrlCRouting ctrl_c(executor.ctrl_c(), executor.local_workers());
   std::size_t models = 0;
   for (std::string_view path : model_files) models += names_a_model(std::string(path)) ? 1 : 0;
   ProgressLine progress(models);
@@ -250,12 +250,6 @@ void run_entries(Executor& executor, BatchRecords& records) {
       switch (executor.start(next, records.job(path))) {
         case Executor::Start::Running:
           ++running;
-          break;
-        case Executor::Start::Declined:
-          print_model_header(next);
-          flush_output();
-          records.finish({next, std::nullopt, solve_model(records.job(path)), false});
-          progress.ended();
           break;
         case Executor::Start::Failed:
           return;

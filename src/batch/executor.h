@@ -84,7 +84,6 @@ class Executor {
  public:
   enum class Start {
     Running,   // wait_for_any will hand it back
-    Declined,  // this way cannot take it (it said why): the shell solves it
     Failed,    // nothing can run this way (it said why): the batch ends
   };
 
@@ -95,6 +94,9 @@ class Executor {
   /// the entry's header before start().
   [[nodiscard]] virtual bool live() const { return false; }
   [[nodiscard]] virtual CtrlC ctrl_c() const = 0;
+  /// How many worker processes of this machine may run at once, for
+  /// CtrlC::Workers.
+  [[nodiscard]] virtual std::size_t local_workers() const { return 0; }
   /// Starts entry `entry`'s model.
   virtual Start start(std::size_t entry, const ModelJob& job) = 0;
   /// Sends the models started so far on their way; the driver calls it
@@ -131,9 +133,10 @@ struct ExecutionMode {
 
 /// In the shell's own process, one model after another.
 extern const ExecutionMode kInProcess;
-/// In up to `jobs` worker processes at once on this machine.
+/// By up to `jobs` worker processes on this machine, which take the models
+/// from a queue.
 extern const ExecutionMode kLocalWorkers;
-/// As a Slurm job array of worker tasks, up to `jobs` at once.
+/// By up to `jobs` Slurm tasks, which take the models from a queue.
 extern const ExecutionMode kSlurmArray;
 
 /// The executor of kInProcess, for a model another way declined.

@@ -1,6 +1,9 @@
-// Models solved in worker processes on this machine, up to `jobs` at once.
+// Models solved by up to `jobs` worker processes on this machine, each
+// taking the next model from the batch's queue until none is left: a worker
+// loads the solver's library once, not once a model.
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -19,55 +22,101 @@ std::filesystem::path temporary_folder() {
   return error ? std::filesystem::path() : folder;
 }
 
+// The shell reads the workers' logs this often while it waits: a model
+// ends, at the soonest, a few milliseconds after another.
+constexpr std::chrono::milliseconds kLogRead{20};
+
 class LocalWorkers final : public Executor {
  public:
-  LocalWorkers(std::size_t slots, EntryClock& clock)
-      : clock_(clock), workers_(slots), entries_(slots) {}
+  LocalWorkers(std::size_t slots, const BatchPlan& plan)
+      : queue_(temporary_folder(), true, false, plan), workers_(slots), names_(slots) {}
 
-  bool usable() const { return folder_.usable(); }
-  std::size_t slots() const override { return workers_.size(); }
+  bool usable() const { return queue_.usable(); }
+  std::size_t slots() const override { return std::numeric_limits<std::size_t>::max(); }
   CtrlC ctrl_c() const override { return CtrlC::Workers; }
+  std::size_t local_workers() const override { return workers_.size(); }
 
   Start start(std::size_t entry, const ModelJob& job) override {
-    const std::size_t slot = free_slot();
-    std::string reason;
-    if (!folder_.write_task(entry, job, reason) ||
-        !workers_[slot].start(folder_.file(entry, ".in"), folder_.file(entry, ".out"),
-                              folder_.file(entry, ".err"), reason)) {
-      print_error("Não foi possível iniciar um processo para o modelo " + job.model_path + ": " +
-                  reason + "; ele é resolvido pelo próprio shell.\n");
-      std::error_code ignored;
-      std::filesystem::remove(platform::native_path(folder_.file(entry, ".in"), ignored), ignored);
-      return Start::Declined;
-    }
-    entries_[slot] = entry;
-    clock_.began(entry);
+    queue_.add(entry, job);
     return Start::Running;
+  }
+
+  bool dispatch() override {
+    if (started_) return true;
+    started_ = true;
+    std::string why;
+    if (!queue_.publish(why)) {
+      print_error("Não foi possível preparar as tarefas dos processos: " + why +
+                  "; nenhum modelo foi resolvido.\n");
+      return false;
+    }
+    replace_workers();
+    if (running() > 0) return true;
+    print_error("Nenhum processo de trabalho pôde começar; nenhum modelo foi resolvido.\n");
+    return false;
   }
 
   std::optional<EntryEnd> wait_for_any(const Interruption&,
                                        std::chrono::milliseconds at_most) override {
-    platform::WorkerEnd how = platform::WorkerEnd::Exited;
-    const std::optional<std::size_t> slot =
-        platform::WorkerProcess::wait_for_any(workers_, how, at_most);
-    if (!slot) return std::nullopt;
-    const std::size_t entry = entries_[*slot];
-    TaskFolder::Left left = folder_.collect(entry);
-    return EntryEnd{entry, std::move(left.captured), std::move(left.result),
-                    how == platform::WorkerEnd::Interrupted};
+    const auto until = std::chrono::steady_clock::now() + at_most;
+    for (;;) {
+      if (std::optional<EntryEnd> ended = queue_.next_ended()) return ended;
+      queue_.beat();
+      for (std::size_t slot = 0; slot < workers_.size(); ++slot)
+        if (workers_[slot].running()) queue_.read_log(names_[slot]);
+      if (std::optional<EntryEnd> ended = queue_.next_ended()) return ended;
+      if (running() == 0) {
+        if (queue_.open() == 0) return std::nullopt;
+        // Workers that keep ending without a word are started no more.
+        print_error("Os processos de trabalho terminaram sem resolver os modelos restantes.\n");
+        queue_.end_all(false);
+        continue;
+      }
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= until) return std::nullopt;
+      platform::WorkerEnd how = platform::WorkerEnd::Exited;
+      const auto wait = std::min(kLogRead, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               until - now));
+      if (const std::optional<std::size_t> slot =
+              platform::WorkerProcess::wait_for_any(workers_, how, wait)) {
+        const bool silent = !queue_.heard_from(names_[*slot]);
+        queue_.worker_ended(names_[*slot], how == platform::WorkerEnd::Interrupted, "");
+        silent_ends_ = silent ? silent_ends_ + 1 : 0;
+        if (silent_ends_ <= workers_.size()) replace_workers();
+      }
+    }
   }
+
+  std::size_t queued() const override { return queue_.untaken(); }
 
  private:
-  std::size_t free_slot() const {
-    for (std::size_t slot = 0; slot < workers_.size(); ++slot)
-      if (!workers_[slot].running()) return slot;
-    return workers_.size();
+  std::size_t running() const {
+    return static_cast<std::size_t>(
+        std::count_if(workers_.begin(), workers_.end(), [](auto& w) { return w.running(); }));
   }
 
-  EntryClock& clock_;
-  TaskFolder folder_{temporary_folder(), true};
+  /// A worker in each free slot while models wait for one.
+  void replace_workers() {
+    for (std::size_t slot = 0; slot < workers_.size(); ++slot) {
+      if (workers_[slot].running() || running() >= queue_.untaken()) continue;
+      const std::string name = "L" + std::to_string(++started_workers_);
+      std::string why;
+      if (!queue_.write_order(name, why) ||
+          !workers_[slot].start(queue_.file_of(name, ".in"), queue_.file_of(name, ".out"),
+                                queue_.file_of(name, ".err"), why)) {
+        print_error("Não foi possível iniciar um processo de trabalho: " + why + "\n");
+        continue;
+      }
+      names_[slot] = name;
+    }
+  }
+
+  TaskQueue queue_;
   std::vector<platform::WorkerProcess> workers_;
-  std::vector<std::size_t> entries_;
+  std::vector<std::string> names_;
+  std::size_t started_workers_ = 0;
+  std::size_t silent_ends_ = 0;
+  bool started_ = false;
 };
 
 bool always_ready() { return true; }
@@ -75,9 +124,9 @@ bool always_ready() { return true; }
 std::unique_ptr<Executor> open_local_workers(const BatchPlan& plan) {
   // Those of killed shells would pile up for good.
   remove_abandoned_task_folders(temporary_folder());
-  // Any number may be typed; slots beyond the batch's entries would be idle.
+  // Any number may be typed; workers beyond the batch's entries would be idle.
   const std::size_t slots = std::max<std::size_t>(1, std::min(plan.jobs, plan.models.size()));
-  auto workers = std::make_unique<LocalWorkers>(slots, plan.clock);
+  auto workers = std::make_unique<LocalWorkers>(slots, plan);
   if (workers->usable()) return workers;
   print_error("Não foi possível criar uma pasta temporária para os processos; os modelos são "
               "resolvidos um a um pelo próprio shell.\n");

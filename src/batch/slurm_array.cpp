@@ -1,4 +1,7 @@
-// Models solved as a Slurm job array of worker tasks, up to `jobs` at once.
+// Models solved by up to `jobs` Slurm tasks (one job array, again when
+// all of them ended with models left), each taking the next model from the
+// batch's queue in the output folder until none is left: Slurm starts a
+// task in about a second, which a model each would pay again and again.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -60,34 +63,47 @@ std::string slurm_words(const cluster::TaskState& state) {
   return words;
 }
 
-class SlurmArray final : public Executor {
+// Array indexes stay below Slurm's default MaxArraySize (1001), whatever
+// `jobs` a user typed.
+constexpr std::size_t kMostTasks = 1000;
+
+class SlurmTasks final : public Executor {
  public:
-  SlurmArray(const std::string& output_folder, std::size_t jobs, EntryClock& clock)
+  SlurmTasks(const std::string& output_folder, const BatchPlan& plan)
       // Not held: nothing sweeps the output folder, often a network file
       // system whose locks may be slow or missing.
-      : folder_(std::filesystem::path(output_folder), false), jobs_(jobs), clock_(clock) {}
+      : queue_(std::filesystem::path(output_folder), false, true, plan), jobs_(plan.jobs) {}
 
-  bool usable() const { return folder_.usable(); }
-  // The whole batch goes out as one array; Slurm keeps to `jobs` at once.
+  ~SlurmTasks() override {
+    // Tasks still waiting for a node would find nothing left to do.
+    std::string ignored;
+    for (const Array& array : arrays_)
+      if (std::find(array.finished.begin(), array.finished.end(), false) != array.finished.end())
+        (void)cluster::cancel_array(array.job, ignored);
+  }
+
+  bool usable() const { return queue_.usable(); }
+  // The whole batch goes into the queue at once; at most `jobs` tasks take
+  // from it.
   std::size_t slots() const override { return std::numeric_limits<std::size_t>::max(); }
   CtrlC ctrl_c() const override { return CtrlC::Noted; }
 
   Start start(std::size_t entry, const ModelJob& job) override {
     std::string why;
     const std::optional<ModelJob> absolute = absolute_job(job, why);
-    if (!absolute || !folder_.write_task(tasks_.size(), *absolute, why)) {
-      print_error("Não foi possível preparar a tarefa do modelo " + job.model_path + ": " + why +
-                  "; nenhum modelo foi enviado.\n");
-      return Start::Failed;
+    if (absolute) {
+      queue_.add(entry, *absolute);
+      return Start::Running;
     }
-    tasks_.push_back({entry, job.model_path});
-    return Start::Running;
+    print_error("Não foi possível preparar a tarefa do modelo " + job.model_path + ": " + why +
+                "; nenhum modelo foi enviado.\n");
+    return Start::Failed;
   }
 
   bool dispatch() override {
-    if (!job_.empty()) return true;
+    if (!arrays_.empty()) return true;
     std::string why;
-    if (submit(why)) return true;
+    if (queue_.publish(why) && queue_.write_order("", why) && submit(why)) return true;
     print_error("Não foi possível enviar os modelos ao Slurm: " + why + "\n");
     return false;
   }
@@ -96,36 +112,37 @@ class SlurmArray final : public Executor {
   // (cut short by Ctrl+C).
   std::optional<EntryEnd> wait_for_any(const Interruption& interruption,
                                        std::chrono::milliseconds at_most) override {
-    if (ended_.empty()) {
-      const auto until = std::chrono::steady_clock::now() + at_most;
-      while (polled_ && !interruption.raised() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (interruption.raised())
-        stop_all();
-      else
-        poll();
-    }
-    if (ended_.empty()) return std::nullopt;
-    EntryEnd end = std::move(ended_.front());
-    ended_.pop_front();
-    return end;
+    if (std::optional<EntryEnd> ended = queue_.next_ended()) return ended;
+    const auto until = std::chrono::steady_clock::now() + at_most;
+    while (polled_ && !interruption.raised() && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (interruption.raised())
+      stop_all();
+    else
+      poll();
+    return queue_.next_ended();
   }
 
-  std::size_t queued() const override { return waiting_; }
+  std::size_t queued() const override { return queue_.untaken(); }
 
  private:
-  struct Task {
-    std::size_t entry = 0;
-    std::string model_path;
-    bool done = false;
-    bool began = false;
+  struct Array {
+    std::string job;
+    std::vector<bool> finished;
   };
 
+  static std::string task_name(const Array& array, std::size_t task) {
+    return array.job + "_" + std::to_string(task);
+  }
+
   bool submit(std::string& why) {
+    const std::size_t models = queue_.untaken();
+    const std::size_t tasks = std::min({jobs_, models, kMostTasks});
     cluster::ArrayRequest request;
-    request.tasks = static_cast<int>(tasks_.size());
-    request.throttle = static_cast<int>(std::min<std::size_t>(jobs_, tasks_.size()));
-    request.time_limit_minutes = cluster::task_time_limit_minutes(shell_settings.time_limit);
+    request.tasks = static_cast<int>(tasks);
+    // Slurm's limit covers a task's share; the worker keeps each model to its own.
+    request.time_limit_minutes = cluster::task_time_limit_minutes(
+        shell_settings.time_limit, (models + tasks - 1) / tasks);
     if (shell_settings.mem_limit != 0)
       request.memory_megabytes = worker_memory_cap(shell_settings.mem_limit);
     request.program = platform::program_path();
@@ -133,83 +150,89 @@ class SlurmArray final : public Executor {
       why = "o arquivo do programa foi substituído desde que o shell começou";
       return false;
     }
-    const std::string pattern =
-        cluster::pattern_text(folder_.path()) + platform::path_separator + "%a";
-    request.input_pattern = pattern + ".in";
+    const std::string pattern = cluster::pattern_text(queue_.file_of("", "")) + "%A_%a";
+    request.input_pattern = cluster::pattern_text(queue_.file_of("", ".in"));
     request.output_pattern = pattern + ".out";
     request.error_pattern = pattern + ".err";
     request.job_name = "vardelmo";
     std::optional<std::string> job = cluster::submit_array(request, why);
     if (!job) return false;
-    job_ = *job;
-    // Until Slurm says otherwise, every task waits in its queue.
-    waiting_ = tasks_.size();
+    arrays_.push_back({*job, std::vector<bool>(tasks, false)});
     return true;
   }
 
   void poll() {
     polled_ = true;
-    std::string why;
-    const std::optional<std::vector<cluster::TaskState>> states =
-        cluster::poll_array(job_, static_cast<int>(tasks_.size()), why);
-    if (!states) {
-      if (!told_unreachable_) {
-        print_error("O Slurm não respondeu (" + why + "); nova tentativa em instantes.\n");
+    queue_.beat();
+    for (Array& array : arrays_) {
+      if (std::find(array.finished.begin(), array.finished.end(), false) == array.finished.end())
+        continue;
+      std::string why;
+      const std::optional<std::vector<cluster::TaskState>> states =
+          cluster::poll_array(array.job, static_cast<int>(array.finished.size()), why);
+      if (!states) {
+        if (!told_unreachable_)
+          print_error("O Slurm não respondeu (" + why + "); nova tentativa em instantes.\n");
         told_unreachable_ = true;
+        return;
       }
+      told_unreachable_ = false;
+      for (std::size_t task = 0; task < array.finished.size(); ++task) {
+        const cluster::TaskState& state = (*states)[task];
+        if (array.finished[task] || state.phase == cluster::TaskPhase::pending) continue;
+        if (state.phase == cluster::TaskPhase::running) {
+          queue_.read_log(task_name(array, task));
+          continue;
+        }
+        array.finished[task] = true;
+        queue_.worker_ended(task_name(array, task), false,
+                            state.end == cluster::TaskEnd::completed ? "" : slurm_words(state));
+        if (queue_.heard_from(task_name(array, task))) heard_ = true;
+        else if (silence_.empty()) silence_ = slurm_words(state);
+      }
+    }
+    if (queue_.open() == 0 || !all_finished()) return;
+    // Models are left and no task takes them: new tasks, unless the last
+    // ones ended without taking any (they would fail alike).
+    std::string why = silence_;
+    if (heard_ && submit(why)) {
+      heard_ = false;
+      silence_.clear();
       return;
     }
-    told_unreachable_ = false;
-    waiting_ = 0;
-    for (std::size_t task = 0; task < tasks_.size(); ++task) {
-      Task& each = tasks_[task];
-      const cluster::TaskState& state = (*states)[task];
-      if (each.done) continue;
-      if (state.phase != cluster::TaskPhase::pending && !each.began) {
-        each.began = true;
-        clock_.began(each.entry);
-      }
-      if (state.phase == cluster::TaskPhase::finished)
-        end(task, &state);
-      else if (state.phase == cluster::TaskPhase::pending)
-        ++waiting_;
-    }
+    print_error("As tarefas do Slurm terminaram sem resolver os modelos restantes: " + why + "\n");
+    queue_.end_all(false);
+  }
+
+  bool all_finished() const {
+    for (const Array& array : arrays_)
+      if (std::find(array.finished.begin(), array.finished.end(), false) != array.finished.end())
+        return false;
+    return true;
   }
 
   void stop_all() {
-    std::string why;
-    if (!cluster::cancel_array(job_, why))
-      print_error("Não foi possível cancelar as tarefas no Slurm: " + why + "\n");
-    for (std::size_t task = 0; task < tasks_.size(); ++task)
-      if (!tasks_[task].done) end(task, nullptr);
+    for (Array& array : arrays_) {
+      if (std::find(array.finished.begin(), array.finished.end(), false) == array.finished.end())
+        continue;
+      std::string why;
+      if (!cluster::cancel_array(array.job, why))
+        print_error("Não foi possível cancelar as tarefas no Slurm: " + why + "\n");
+      // What they finished before counts.
+      for (std::size_t task = 0; task < array.finished.size(); ++task)
+        if (!array.finished[task]) queue_.read_log(task_name(array, task));
+      std::fill(array.finished.begin(), array.finished.end(), true);
+    }
+    queue_.end_all(true);
   }
 
-  /// Task `task` is over: as Slurm saw it end, or (no state) stopped by Ctrl+C.
-  void end(std::size_t task, const cluster::TaskState* state) {
-    Task& each = tasks_[task];
-    each.done = true;
-    // A task that Slurm ended (cancelled, out of time or memory, its node
-    // lost) failed, whatever its solver managed to write as the end came.
-    const bool ended_by_slurm = state && state->end != cluster::TaskEnd::completed &&
-                                state->end != cluster::TaskEnd::failed &&
-                                state->end != cluster::TaskEnd::unknown;
-    if (ended_by_slurm) std::remove(folder_.file(task, ".res").c_str());
-    TaskFolder::Left left = folder_.collect(task);
-    if (!left.result && state && state->end != cluster::TaskEnd::completed)
-      left.captured.errors += "O Slurm encerrou a tarefa do modelo " + each.model_path + ": " +
-                              slurm_words(*state) + "\n";
-    ended_.push_back({each.entry, std::move(left.captured), std::move(left.result), !state});
-  }
-
-  TaskFolder folder_;
+  TaskQueue queue_;
   std::size_t jobs_;
-  EntryClock& clock_;
-  std::vector<Task> tasks_;
-  std::string job_;
-  std::deque<EntryEnd> ended_;
+  std::vector<Array> arrays_;
   bool polled_ = false;
   bool told_unreachable_ = false;
-  std::size_t waiting_ = 0;
+  bool heard_ = false;
+  std::string silence_;
 };
 
 bool slurm_ready() {
@@ -221,8 +244,7 @@ bool slurm_ready() {
 
 std::unique_ptr<Executor> open_slurm_array(const BatchPlan& plan) {
   const std::optional<std::string> output = absolute_text(plan.output_folder);
-  auto array =
-      std::make_unique<SlurmArray>(output ? *output : plan.output_folder, plan.jobs, plan.clock);
+  auto array = std::make_unique<SlurmTasks>(output ? *output : plan.output_folder, plan);
   if (array->usable()) return array;
   print_error("Não foi possível criar a pasta das tarefas em " + plan.output_folder +
               "; nenhum modelo foi enviado.\n");

@@ -1,6 +1,7 @@
 #include "batch/worker_files.h"
 
 #include <charconv>
+#include <limits>
 #include <cstdio>
 #include <optional>
 #include <random>
@@ -63,12 +64,6 @@ void remove_task_folder(const std::filesystem::path& folder) {
   if (!error) std::filesystem::remove(folder, error);
 }
 
-/// What the worker printed, as text: on Windows its line ends come back as
-/// the console's.
-std::string read_output(const std::string& path) {
-  return read_whole_file(path, true).value_or(std::string());
-}
-
 }  // namespace
 
 TaskFolder::TaskFolder(const std::filesystem::path& base, bool held) {
@@ -99,29 +94,173 @@ TaskFolder::~TaskFolder() {
   if (!native_.empty()) std::filesystem::remove_all(native_, ignored);
 }
 
-std::string TaskFolder::file(std::size_t task, const char* suffix) const {
-  return path_ + platform::path_separator + std::to_string(task) + suffix;
+namespace queue_files {
+
+std::string tasks(const std::string& folder) {
+  return folder + platform::path_separator + "tasks";
 }
 
-bool TaskFolder::write_task(std::size_t task, const ModelJob& job, std::string& reason) const {
-  const std::string text =
-      encode_worker_task({shell_settings.solver, shell_settings.time_limit, shell_settings.verbose,
-                          shell_settings.mem_limit, job.model_path, file(task, ".res"),
-                          job.solution_path});
-  const std::string path = file(task, ".in");
-  const bool written = write_whole_file(path, text);
-  if (!written) reason = path + ": não foi possível escrever";
-  return written;
+std::string claim(const std::string& folder, std::size_t entry) {
+  return folder + platform::path_separator + std::to_string(entry) + ".taken";
 }
 
-TaskFolder::Left TaskFolder::collect(std::size_t task) const {
-  Left left;
-  left.captured.output = read_output(file(task, ".out"));
-  left.captured.errors = read_output(file(task, ".err"));
-  if (const std::optional<std::string> bytes = read_whole_file(file(task, ".res"), false))
-    left.result = decode_worker_result(*bytes);
-  for (const char* suffix : {".in", ".out", ".err", ".res"}) std::remove(file(task, suffix).c_str());
-  return left;
+std::string token(const std::string& folder, const std::string& worker, std::size_t number) {
+  return folder + platform::path_separator + "w" + worker + ".t" + std::to_string(number);
+}
+
+std::string of_worker(const std::string& folder, const std::string& worker, const char* suffix) {
+  return folder + platform::path_separator + "w" + worker + suffix;
+}
+
+std::string heartbeat(const std::string& folder) {
+  return folder + platform::path_separator + "heartbeat";
+}
+
+}  // namespace queue_files
+
+namespace {
+
+// Workers give up a minute after the heartbeat stops: a few beats a minute
+// survive a slow file server.
+constexpr std::chrono::seconds kBeat{10};
+
+/// Bytes `from` to `to` (none: to the end) of the file at `path`, as text;
+/// empty when it cannot be read.
+std::string text_between(const std::string& path, std::size_t from,
+                         std::optional<std::size_t> to) {
+  const std::optional<std::string> bytes = read_file_part(path, from, to);
+  return bytes ? text_of(*bytes) : std::string();
+}
+
+}  // namespace
+
+TaskQueue::TaskQueue(const std::filesystem::path& base, bool held, bool shared,
+                     const BatchPlan& plan)
+    : folder_(base, held),
+      shared_(shared),
+      models_(plan.models),
+      clock_(plan.clock),
+      states_(plan.models.size(), State::None) {
+  if (!folder_.usable()) return;
+  last_beat_ = std::chrono::steady_clock::now() - kBeat;
+  beat();
+}
+
+void TaskQueue::add(std::size_t entry, const ModelJob& job) {
+  list_ += encode_task(entry, job);
+  states_[entry] = State::Queued;
+  ++open_;
+  ++untaken_;
+}
+
+bool TaskQueue::publish(std::string& why) {
+  if (published_) return true;
+  const std::string path = queue_files::tasks(folder());
+  if (!write_whole_file(path, list_)) {
+    why = path + ": não foi possível escrever";
+    return false;
+  }
+  published_ = true;
+  list_ = std::string();
+  return true;
+}
+
+bool TaskQueue::write_order(const std::string& worker, std::string& why) const {
+  const std::string path = file_of(worker, ".in");
+  const WorkerOrder order{shell_settings.solver, shell_settings.time_limit, shell_settings.verbose,
+                          shell_settings.mem_limit, folder(), states_.size(), worker, shared_};
+  if (write_whole_file(path, encode_worker_order(order))) return true;
+  why = path + ": não foi possível escrever";
+  return false;
+}
+
+void TaskQueue::beat() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_beat_ < kBeat) return;
+  // Whole or not at all: a worker never reads half a beat as a change.
+  const std::string path = queue_files::heartbeat(folder());
+  const std::string partial = path + ".part";
+  if (write_whole_file(partial, std::to_string(++beats_)) && platform::replace_file(partial, path)) {
+    last_beat_ = now;
+    beating_ = true;
+  }
+}
+
+bool TaskQueue::heard_from(const std::string& worker) const {
+  const auto found = workers_.find(worker);
+  return found != workers_.end() && found->second.log_at > 0;
+}
+
+CapturedOutput TaskQueue::output_of(const std::string& worker, Worker& at,
+                                    std::optional<std::size_t> output_end,
+                                    std::optional<std::size_t> errors_end) const {
+  CapturedOutput captured{text_between(file_of(worker, ".out"), at.output_at, output_end),
+                          text_between(file_of(worker, ".err"), at.errors_at, errors_end)};
+  // What a worker printed is its current model's; where it did not say how
+  // far that went, what comes later cannot be told apart and stays with it.
+  at.output_at = output_end ? *output_end : std::numeric_limits<std::size_t>::max();
+  at.errors_at = errors_end ? *errors_end : std::numeric_limits<std::size_t>::max();
+  return captured;
+}
+
+void TaskQueue::read_log(const std::string& worker) {
+  Worker& at = workers_[worker];
+  const std::optional<std::string> log = read_file_part(file_of(worker, ".log"), at.log_at, {});
+  if (!log) return;
+  std::string_view rest = *log;
+  for (WorkerRecord record; take_worker_record(rest, record);) {
+    if (record.entry >= states_.size()) continue;
+    State& state = states_[record.entry];
+    if (!record.ended && state == State::Queued) {
+      state = State::Taken;
+      --untaken_;
+      at.solving = record.entry;
+      clock_.began(record.entry);
+    } else if (record.ended && state != State::Ended && state != State::None) {
+      at.solving.reset();
+      CapturedOutput captured = output_of(worker, at, record.output_end, record.errors_end);
+      end(record.entry, {record.entry, std::move(captured), std::move(record.result), false});
+    }
+  }
+  at.log_at += log->size() - rest.size();
+}
+
+void TaskQueue::worker_ended(const std::string& worker, bool interrupted, const std::string& why) {
+  read_log(worker);
+  Worker& at = workers_[worker];
+  std::optional<std::size_t> solving = at.solving;
+  // One that died between taking a model and saying so: its claim tells.
+  for (std::size_t entry = 0; !solving && entry < states_.size(); ++entry)
+    if (states_[entry] == State::Queued &&
+        read_whole_file(queue_files::claim(folder(), entry), false) == worker)
+      solving = entry;
+  if (!solving) return;
+  at.solving.reset();
+  CapturedOutput captured = output_of(worker, at, std::nullopt, std::nullopt);
+  if (!why.empty())
+    captured.errors += "O Slurm encerrou a tarefa do modelo " + std::string(models_[*solving]) +
+                       ": " + why + "\n";
+  end(*solving, {*solving, std::move(captured), std::nullopt, interrupted});
+}
+
+void TaskQueue::end_all(bool interrupted) {
+  for (std::size_t entry = 0; entry < states_.size(); ++entry)
+    if (states_[entry] == State::Queued || states_[entry] == State::Taken)
+      end(entry, {entry, std::nullopt, std::nullopt, interrupted});
+}
+
+void TaskQueue::end(std::size_t entry, EntryEnd ended) {
+  if (states_[entry] == State::Queued) --untaken_;
+  states_[entry] = State::Ended;
+  --open_;
+  ended_.push_back(std::move(ended));
+}
+
+std::optional<EntryEnd> TaskQueue::next_ended() {
+  if (ended_.empty()) return std::nullopt;
+  EntryEnd ended = std::move(ended_.front());
+  ended_.pop_front();
+  return ended;
 }
 
 void remove_abandoned_task_folders(const std::filesystem::path& base) {

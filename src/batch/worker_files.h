@@ -1,17 +1,20 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
+#include <deque>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/process.h"
 #include "batch/executor.h"
 
 namespace vardelmo {
 
-/// A batch's private folder for its workers' files, one set per task: the
-/// task (".in"), what the worker printed (".out", ".err") and its result
-/// (".res"). Removed, with whatever is left in it, when the object goes.
+/// A batch's private folder for its workers' files. Removed, with whatever
+/// is left in it, when the object goes.
 class TaskFolder {
  public:
   /// A new folder in `base`; usable() is false when none could be made. A
@@ -26,25 +29,98 @@ class TaskFolder {
   [[nodiscard]] bool usable() const { return !path_.empty(); }
   /// The folder, in the process code page.
   [[nodiscard]] const std::string& path() const { return path_; }
-  /// The path of task `task`'s file with `suffix`.
-  [[nodiscard]] std::string file(std::size_t task, const char* suffix) const;
-
-  /// Writes the task file of task `task` for `job`, with the shell's
-  /// settings; false, with `reason`, when it cannot.
-  [[nodiscard]] bool write_task(std::size_t task, const ModelJob& job, std::string& reason) const;
-
-  /// What task `task`'s worker left, its files taken away: what it printed,
-  /// and its result unless it ended before its model did.
-  struct Left {
-    CapturedOutput captured;
-    std::optional<ModelResult> result;
-  };
-  [[nodiscard]] Left collect(std::size_t task) const;
 
  private:
   std::filesystem::path native_;
   std::string path_;
   std::optional<platform::HeldFile> held_;
+};
+
+/// The files of a batch's queue of models in its task folder: the task list,
+/// written once; a claim name per model taken, made by the worker that took
+/// it as a link to one of its tokens (files holding its name); per worker
+/// its order, what it printed and its log (workers.h); and the shell's
+/// heartbeat. Every file but the claims is made once, not once a model:
+/// making a file costs some file systems a millisecond.
+namespace queue_files {
+[[nodiscard]] std::string tasks(const std::string& folder);
+[[nodiscard]] std::string claim(const std::string& folder, std::size_t entry);
+[[nodiscard]] std::string token(const std::string& folder, const std::string& worker,
+                                std::size_t number);
+/// Suffixes: ".in" (its order), ".out", ".err", ".log".
+[[nodiscard]] std::string of_worker(const std::string& folder, const std::string& worker,
+                                    const char* suffix);
+[[nodiscard]] std::string heartbeat(const std::string& folder);
+}  // namespace queue_files
+
+/// The shell's side of a batch's queue: it puts the models in, keeps the
+/// heartbeat, and reads what the workers logged into ended models.
+class TaskQueue {
+ public:
+  /// `shared`: on a file system that workers on other machines use.
+  TaskQueue(const std::filesystem::path& base, bool held, bool shared, const BatchPlan& plan);
+
+  [[nodiscard]] bool usable() const { return folder_.usable() && beating_; }
+  [[nodiscard]] const std::string& folder() const { return folder_.path(); }
+  [[nodiscard]] std::string file_of(const std::string& worker, const char* suffix) const {
+    return queue_files::of_worker(folder(), worker, suffix);
+  }
+
+  /// Puts entry `entry`'s model in the list.
+  void add(std::size_t entry, const ModelJob& job);
+  /// Writes the list, once; false, with `why`, when it cannot.
+  [[nodiscard]] bool publish(std::string& why);
+  /// Writes the order of worker `worker` (empty: each Slurm task takes its
+  /// name from Slurm); false, with `why`, when it cannot.
+  [[nodiscard]] bool write_order(const std::string& worker, std::string& why) const;
+
+  /// Rewrites the heartbeat when it is due.
+  void beat();
+  /// Reads what worker `worker` logged since the last time.
+  void read_log(const std::string& worker);
+  /// Worker `worker` ended: the model it was solving ends without a result,
+  /// with `why` (when not empty) on its standard error.
+  void worker_ended(const std::string& worker, bool interrupted, const std::string& why);
+  /// Every model not ended ends without a result.
+  void end_all(bool interrupted);
+
+  /// Models put in and not ended.
+  [[nodiscard]] std::size_t open() const { return open_; }
+  /// Models no worker has said it took.
+  [[nodiscard]] std::size_t untaken() const { return untaken_; }
+  /// The worker logged something at all.
+  [[nodiscard]] bool heard_from(const std::string& worker) const;
+  /// The next model that ended, in the order they did.
+  [[nodiscard]] std::optional<EntryEnd> next_ended();
+
+ private:
+  enum class State : unsigned char { None, Queued, Taken, Ended };
+  struct Worker {
+    std::size_t log_at = 0;
+    std::size_t output_at = 0;
+    std::size_t errors_at = 0;
+    /// The model it said it took and has not ended.
+    std::optional<std::size_t> solving;
+  };
+  CapturedOutput output_of(const std::string& worker, Worker& at,
+                           std::optional<std::size_t> output_end,
+                           std::optional<std::size_t> errors_end) const;
+  void end(std::size_t entry, EntryEnd ended);
+
+  TaskFolder folder_;
+  bool shared_;
+  const FileNameList& models_;
+  EntryClock& clock_;
+  std::vector<State> states_;
+  std::map<std::string, Worker> workers_;
+  std::deque<EntryEnd> ended_;
+  std::string list_;
+  bool published_ = false;
+  std::size_t open_ = 0;
+  std::size_t untaken_ = 0;
+  std::chrono::steady_clock::time_point last_beat_;
+  unsigned long beats_ = 0;
+  bool beating_ = false;
 };
 
 /// Removes the task folders in `base` of shells that ended without removing

@@ -1,20 +1,30 @@
 #include "batch/workers.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/console.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/process.h"
 #include "base/shell_settings.h"
+#include "batch/worker_files.h"
+#include "cluster/slurm.h"
 #include "solvers/runners.h"
 
 namespace vardelmo {
 namespace {
 
 // No command script a user feeds the shell starts with this line.
-constexpr std::string_view kTaskMagic = "\x7fVARDELMO WORKER 1\n";
+constexpr std::string_view kOrderMagic = "\x7fVARDELMO WORKER 2\n";
 
 // Each field is its length, a line feed, its bytes and a line feed: a model
 // path may hold any byte but NUL, line feeds included.
@@ -84,38 +94,55 @@ bool take_optional(std::string_view& text, std::optional<double>& value) {
   return true;
 }
 
-// Beside the final name, then moved there: the shell never reads half a result.
-void write_result(const std::string& path, std::string_view bytes) {
-  const std::string partial = path + ".part";
-  if (!write_whole_file(partial, bytes) || !platform::replace_file(partial, path))
-    std::remove(partial.c_str());
-}
-
 }  // namespace
 
-std::string encode_worker_task(const WorkerTask& task) {
-  std::string text(kTaskMagic);
-  put_field(text, task.solver);
-  put_field(text, number_field(task.time_limit));
-  put_field(text, task.verbose);
-  put_field(text, std::to_string(task.mem_limit));
-  put_field(text, task.model_path);
-  put_field(text, task.result_path);
-  put_field(text, task.solution_path);
+std::string encode_worker_order(const WorkerOrder& order) {
+  std::string text(kOrderMagic);
+  put_field(text, order.solver);
+  put_field(text, number_field(order.time_limit));
+  put_field(text, order.verbose);
+  put_field(text, std::to_string(order.mem_limit));
+  put_field(text, order.folder);
+  put_field(text, std::to_string(order.entries));
+  put_field(text, order.name);
+  put_field(text, order.shared ? "1" : "0");
   return text;
 }
 
-std::optional<WorkerTask> decode_worker_task(std::string_view text) {
-  if (text.substr(0, kTaskMagic.size()) != kTaskMagic) return std::nullopt;
-  text.remove_prefix(kTaskMagic.size());
-  WorkerTask task;
-  if (!take_field(text, task.solver) || !take_number(text, task.time_limit) ||
-      !take_field(text, task.verbose) || !take_count(text, task.mem_limit) ||
-      !take_field(text, task.model_path) ||
-      !take_field(text, task.result_path) || !take_field(text, task.solution_path) ||
-      !text.empty())
+std::optional<WorkerOrder> decode_worker_order(std::string_view text) {
+  if (text.substr(0, kOrderMagic.size()) != kOrderMagic) return std::nullopt;
+  text.remove_prefix(kOrderMagic.size());
+  WorkerOrder order;
+  std::string shared;
+  if (!take_field(text, order.solver) || !take_number(text, order.time_limit) ||
+      !take_field(text, order.verbose) || !take_count(text, order.mem_limit) ||
+      !take_field(text, order.folder) || !take_count(text, order.entries) ||
+      !take_field(text, order.name) || !take_field(text, shared) || !text.empty())
     return std::nullopt;
-  return task;
+  order.shared = shared == "1";
+  return order;
+}
+
+std::string encode_task(std::size_t entry, const ModelJob& job) {
+  std::string text;
+  put_field(text, std::to_string(entry));
+  put_field(text, job.model_path);
+  put_field(text, job.solution_path);
+  return text;
+}
+
+std::optional<std::vector<std::optional<ModelJob>>> decode_task_list(std::string_view text,
+                                                                     std::size_t entries) {
+  std::vector<std::optional<ModelJob>> jobs(entries);
+  while (!text.empty()) {
+    std::size_t entry = 0;
+    ModelJob job;
+    if (!take_count(text, entry) || entry >= entries || !take_field(text, job.model_path) ||
+        !take_field(text, job.solution_path))
+      return std::nullopt;
+    jobs[entry] = std::move(job);
+  }
+  return jobs;
 }
 
 // "N" for a run with no row, "R" and its fields for one with a row.
@@ -155,6 +182,40 @@ std::optional<ModelResult> decode_worker_result(std::string_view bytes) {
   return result;
 }
 
+// "C" and the entry for a model taken; "E", the entry, both positions (empty
+// when unknown) and the result's bytes for one that ended.
+std::string encode_worker_record(const WorkerRecord& record) {
+  std::string bytes = record.ended ? "E" : "C";
+  put_field(bytes, std::to_string(record.entry));
+  if (!record.ended) return bytes;
+  for (const std::optional<std::size_t>& at : {record.output_end, record.errors_end})
+    put_field(bytes, at ? std::to_string(*at) : std::string());
+  put_field(bytes, record.result ? encode_worker_result(*record.result) : std::string());
+  return bytes;
+}
+
+bool take_worker_record(std::string_view& log, WorkerRecord& record) {
+  std::string_view rest = log;
+  if (rest.empty() || (rest[0] != 'C' && rest[0] != 'E')) return false;
+  WorkerRecord taken;
+  taken.ended = rest[0] == 'E';
+  rest.remove_prefix(1);
+  if (!take_count(rest, taken.entry)) return false;
+  if (taken.ended) {
+    std::string output, errors, result;
+    if (!take_field(rest, output) || !take_field(rest, errors) || !take_field(rest, result))
+      return false;
+    for (auto [text, at] : {std::pair{&output, &taken.output_end}, std::pair{&errors, &taken.errors_end}}) {
+      std::size_t position = 0;
+      if (count_of(*text, position)) *at = position;
+    }
+    taken.result = decode_worker_result(result);
+  }
+  record = std::move(taken);
+  log = rest;
+  return true;
+}
+
 std::size_t worker_memory_cap(std::size_t mem_limit) { return mem_limit + mem_limit / 4 + 256; }
 
 namespace {
@@ -172,28 +233,187 @@ void cap_memory(std::size_t mem_limit) {
 
 }  // namespace
 
+namespace {
+
+/// Tells whether the shell that wrote the batch's heartbeat still runs: it
+/// rewrites the file every few seconds, and one unchanged for a minute (by
+/// this machine's clock, whatever the file system's says) or gone means no
+/// shell waits for any more results.
+class Heartbeat {
+ public:
+  explicit Heartbeat(std::string path) : path_(std::move(path)) {}
+
+  [[nodiscard]] bool shell_gone() {
+    const std::optional<std::string> beat = read_whole_file(path_, false);
+    if (!beat) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (!seen_ || *beat != last_) {
+      last_ = *beat;
+      seen_ = now;
+      return false;
+    }
+    return now - *seen_ > std::chrono::minutes(1);
+  }
+
+ private:
+  std::string path_;
+  std::string last_;
+  std::optional<std::chrono::steady_clock::time_point> seen_;
+};
+
+/// Ends the worker when a model runs far past its solver's time limit (a
+/// solver that stopped answering): the batch then counts it as failed and
+/// goes on, as Slurm's time limit did when each model was a task of its own.
+class Watchdog {
+ public:
+  explicit Watchdog(double time_limit) {
+    if (time_limit > 0)
+      allowed_ = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+          std::chrono::duration<double>(time_limit * 1.1 + 300));
+  }
+  ~Watchdog() {
+    if (!thread_.joinable()) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      leaving_ = true;
+    }
+    awake_.notify_one();
+    thread_.join();
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+  void watch(const std::string& model) {
+    if (!allowed_) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      model_ = model;
+      until_ = std::chrono::steady_clock::now() + *allowed_;
+    }
+    if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
+    awake_.notify_one();
+  }
+
+  void done() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    until_.reset();
+  }
+
+ private:
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!leaving_) {
+      if (!until_) {
+        awake_.wait(lock);
+      } else if (awake_.wait_until(lock, *until_) == std::cv_status::timeout && until_ &&
+                 std::chrono::steady_clock::now() >= *until_) {
+        print_error("O modelo " + model_ + " passou muito do tempo máximo sem terminar; o processo "
+                    "que o resolvia foi encerrado.\n");
+        std::fflush(stderr);
+        std::_Exit(1);
+      }
+    }
+  }
+
+  std::optional<std::chrono::steady_clock::duration> allowed_;
+  std::mutex mutex_;
+  std::condition_variable awake_;
+  std::optional<std::chrono::steady_clock::time_point> until_;
+  std::string model_;
+  bool leaving_ = false;
+  std::thread thread_;
+};
+
+/// Takes the batch's models for one worker: a model is taken by a hard link
+/// of the worker's token (a file holding its name) under the model's claim
+/// name, which exactly one worker can make, also when workers on several
+/// machines try at once (a link is atomic on the file server too).
+class Claims {
+ public:
+  explicit Claims(const WorkerOrder& order) : order_(order) {}
+
+  [[nodiscard]] bool take(std::size_t entry) {
+    if (links_ == 0 || links_ >= kLinksPerToken) {
+      // Some file systems allow a file only so many names (NTFS 1024).
+      token_ = queue_files::token(order_.folder, order_.name, tokens_++);
+      if (!write_whole_file(token_, order_.name)) return false;
+      links_ = 0;
+    }
+    const std::string claim = queue_files::claim(order_.folder, entry);
+    std::error_code error;
+    std::error_code unnamed;
+    std::filesystem::create_hard_link(platform::native_path(token_, unnamed),
+                                      platform::native_path(claim, unnamed), error);
+    // A link that NFS retried after it had succeeded reports the name as
+    // taken: the name's content tells whose it is.
+    if (error && read_whole_file(claim, false) != order_.name) return false;
+    ++links_;
+    return true;
+  }
+
+ private:
+  static constexpr std::size_t kLinksPerToken = 1000;
+  const WorkerOrder& order_;
+  std::string token_;
+  std::size_t tokens_ = 0;
+  std::size_t links_ = 0;
+};
+
+void log_record(const WorkerOrder& order, const WorkerRecord& record) {
+  if (!append_to_file(queue_files::of_worker(order.folder, order.name, ".log"),
+                      encode_worker_record(record), order.shared))
+    print_error("Não foi possível registrar o resultado na pasta " + order.folder + ".\n");
+}
+
+}  // namespace
+
 bool serve_as_worker() {
-  const std::optional<std::string> request = platform::standard_input_request(kTaskMagic);
+  const std::optional<std::string> request = platform::standard_input_request(kOrderMagic);
   if (!request) return false;
   platform::end_crashes_quietly();
-  const std::optional<WorkerTask> task = decode_worker_task(*request);
-  if (!task) {
+  std::optional<WorkerOrder> order = decode_worker_order(*request);
+  if (order && order->name.empty()) order->name = cluster::this_task_name();
+  if (!order || order->name.empty()) {
     print_error("Tarefa de processo de trabalho inválida; nenhum modelo foi resolvido.\n");
     return true;
   }
-  shell_settings.solver = task->solver;
-  shell_settings.time_limit = task->time_limit;
-  shell_settings.verbose = task->verbose;
-  shell_settings.mem_limit = task->mem_limit;
+  shell_settings.solver = order->solver;
+  shell_settings.time_limit = order->time_limit;
+  shell_settings.verbose = order->verbose;
+  shell_settings.mem_limit = order->mem_limit;
   // Whatever was printed before a crash reaches the shell.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  const SolverRunner& runner = find_runner(task->solver);
-  ModelResult result;
-  if (runner.library_fits() && runner.prepare()) {
-    cap_memory(task->mem_limit);
-    result = solve_model({task->model_path, task->solution_path});
+  const SolverRunner& runner = find_runner(order->solver);
+  const bool ready = runner.library_fits() && runner.prepare();
+  if (ready) cap_memory(order->mem_limit);
+  const std::optional<std::string> list = read_whole_file(queue_files::tasks(order->folder), false);
+  const std::optional<std::vector<std::optional<ModelJob>>> jobs =
+      list ? decode_task_list(*list, order->entries) : std::nullopt;
+  if (!jobs) {
+    print_error("Lista de tarefas ilegível em " + order->folder + "; nenhum modelo foi resolvido.\n");
+    return true;
   }
-  write_result(task->result_path, encode_worker_result(result));
+  Heartbeat heartbeat(queue_files::heartbeat(order->folder));
+  Watchdog watchdog(order->time_limit);
+  Claims claims(*order);
+  // Every worker goes up from the first entry, so each finds the next
+  // untaken model after a few links that fail.
+  for (std::size_t entry = 0; entry < jobs->size() && !heartbeat.shell_gone(); ++entry) {
+    const std::optional<ModelJob>& job = (*jobs)[entry];
+    if (!job || !claims.take(entry)) continue;
+    log_record(*order, {false, entry, std::nullopt, std::nullopt, std::nullopt});
+    ModelResult result;
+    if (ready) {
+      watchdog.watch(job->model_path);
+      result = solve_model(*job);
+      watchdog.done();
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (order->shared) platform::push_out_standard_streams();
+    log_record(*order, {true, entry, platform::standard_stream_position(1),
+                        platform::standard_stream_position(2), std::move(result)});
+  }
   return true;
 }
 

@@ -3,25 +3,31 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "batch/executor.h"
 
 namespace vardelmo {
 
-/// One model for a worker process: this program started again, which reads
-/// the task from its standard input, solves the model with the runner code
-/// the shell itself uses, prints the model's console block (less its header)
-/// on standard output and leaves the model's result in the result file.
-struct WorkerTask {
+/// What a worker process is told: this program started again, which reads
+/// its order from standard input, then takes the models of a batch's task
+/// list one after another (worker_files.h) until none is left, solving each
+/// with the runner code the shell itself uses.
+struct WorkerOrder {
   std::string solver;
   double time_limit = 0;
   std::string verbose;
   /// MB for the solver; 0: no limit, and no cap on the worker.
   std::size_t mem_limit = 0;
-  std::string model_path;
-  std::string result_path;
-  /// Where the model's best solution goes; empty: nowhere.
-  std::string solution_path;
+  /// The batch's task folder.
+  std::string folder;
+  /// The batch's entries: task files are numbered below this.
+  std::size_t entries = 0;
+  /// The worker's name in the folder; empty: a Slurm task, named by Slurm.
+  std::string name;
+  /// On a file system that other machines read: what the worker wrote is
+  /// pushed out before it says a model ended.
+  bool shared = false;
 };
 
 /// With a solver limited to `mem_limit` MB, the MB that a worker may take
@@ -30,17 +36,43 @@ struct WorkerTask {
 /// pass it in between.
 [[nodiscard]] std::size_t worker_memory_cap(std::size_t mem_limit);
 
-/// The text of the file a worker reads its task from.
-[[nodiscard]] std::string encode_worker_task(const WorkerTask& task);
-/// A task file's text back; none when it is not one encode_worker_task wrote.
-[[nodiscard]] std::optional<WorkerTask> decode_worker_task(std::string_view text);
+/// The text of a worker's order, and back; none when it is not one
+/// encode_worker_order wrote.
+[[nodiscard]] std::string encode_worker_order(const WorkerOrder& order);
+[[nodiscard]] std::optional<WorkerOrder> decode_worker_order(std::string_view text);
 
-/// The bytes of a worker's result file, and back: none when they are not
-/// a whole result (a worker that died while writing leaves none).
+/// One model of a batch's task list, as text; a list is such texts one after
+/// another. Read back, the list has each job at its entry's place (none
+/// where an entry is no model); none when the text is no whole list of
+/// entries below `entries`.
+[[nodiscard]] std::string encode_task(std::size_t entry, const ModelJob& job);
+[[nodiscard]] std::optional<std::vector<std::optional<ModelJob>>> decode_task_list(
+    std::string_view text, std::size_t entries);
+
+/// A model's result as bytes, and back: none when they are not a whole
+/// result.
 [[nodiscard]] std::string encode_worker_result(const ModelResult& result);
 [[nodiscard]] std::optional<ModelResult> decode_worker_result(std::string_view bytes);
 
-/// When this process was started as a worker: does its task and returns
+/// One entry of a worker's log: it took a model, or the model ended. An
+/// ended model's console block is what the worker's standard output and
+/// error gained since the model before ended, up to the given positions.
+struct WorkerRecord {
+  bool ended = false;
+  std::size_t entry = 0;
+  /// Where the worker's standard output and error stood when the model
+  /// ended; none when the worker could not tell (then: to their end).
+  std::optional<std::size_t> output_end;
+  std::optional<std::size_t> errors_end;
+  /// For an ended model; none when the bytes were no result.
+  std::optional<ModelResult> result;
+};
+[[nodiscard]] std::string encode_worker_record(const WorkerRecord& record);
+/// Takes the first whole record off `log`; false (and `log` as it was) when
+/// it holds none yet.
+[[nodiscard]] bool take_worker_record(std::string_view& log, WorkerRecord& record);
+
+/// When this process was started as a worker: does its work and returns
 /// true, and the process should end. False for the shell.
 [[nodiscard]] bool serve_as_worker();
 

@@ -125,14 +125,21 @@ bool slurm_answers(std::string& why) {
   return false;
 }
 
-int task_time_limit_minutes(double solver_seconds) {
+int task_time_limit_minutes(double solver_seconds, std::size_t models) {
   if (!(solver_seconds > 0)) return 0;
   // Reading the model and writing the result are outside the solver's clock,
   // and a busy node reads slowly: a tenth more and five minutes.
-  const double minutes = std::ceil(solver_seconds * 1.1 / 60) + 5;
+  const double minutes = (std::ceil(solver_seconds * 1.1 / 60) + 5) * static_cast<double>(models);
   // A year: beyond it a limit stops nothing that would otherwise end.
   if (minutes > 366.0 * 24 * 60) return 0;
   return static_cast<int>(minutes);
+}
+
+std::string this_task_name() {
+  const char* job = std::getenv("SLURM_ARRAY_JOB_ID");
+  const char* task = std::getenv("SLURM_ARRAY_TASK_ID");
+  if (!job || !task || !is_number(job) || !is_number(task)) return "";
+  return std::string(job) + "_" + task;
 }
 
 std::string pattern_text(const std::string& path) {

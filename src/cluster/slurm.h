@@ -35,10 +35,15 @@ struct ArrayRequest {
   std::string job_name;
 };
 
-/// Slurm's time limit for a task whose solver stops after `solver_seconds`
-/// (0: never): more than that, for what the task does besides solving. 0,
-/// for none, when the solver has none or one beyond any sensible limit.
-[[nodiscard]] int task_time_limit_minutes(double solver_seconds);
+/// Slurm's time limit for a task that solves up to `models` models whose
+/// solver stops after `solver_seconds` (0: never): more than that, for what
+/// the task does besides solving. 0, for none, when the solver has none or
+/// the sum is beyond any sensible limit.
+[[nodiscard]] int task_time_limit_minutes(double solver_seconds, std::size_t models = 1);
+
+/// In a task of a job array: its name, "<array's job id>_<task index>", as
+/// patterns write it with %A_%a; empty elsewhere.
+[[nodiscard]] std::string this_task_name();
 
 /// `path` as a part of a file name pattern: Slurm would read a % in it as
 /// the start of a placeholder.

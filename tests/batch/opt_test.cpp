@@ -302,11 +302,13 @@ TEST_F(Opt, SeveralAtOnceGiveTheBlocksAndRowsOfOneAtATime) {
 }
 
 // A worker process that dies (here, a stand-in crashing on demand) costs
-// only its model; the batch goes on. A rejected number leaves the one before.
+// only the model it was solving; the batch goes on. A rejected number leaves the one before.
 TEST_F(Opt, AWorkerThatDiesCostsOnlyItsModel) {
   place_gurobi_library(work.path());
   copy_model("decimals.lp", models.path());
   copy_model("decimals.lp", models.path(), "standin-crash.lp");
+  // Both workers may die: new ones take the models left.
+  copy_model("decimals.lp", models.path(), "standin-crash2.lp");
   copy_model("infeasible.lp", models.path());
   for (const std::string solver : {"SCIP", "GUROBI"}) {
     ProcessResult r = run_opt("solver\n" + solver + "\njobs\n2\njobs\n0\n", kProgramOnStandIn);

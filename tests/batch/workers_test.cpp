@@ -3,29 +3,42 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vardelmo {
 namespace {
 
-// A model path may hold any byte but NUL; a task or result cut short or
-// with bytes after it is no task or result.
-TEST(WorkerFiles, TasksAndResultsComeBackWholeOrNotAtAll) {
-  const WorkerTask task{"GUROBI", 0.1, "s", 999999999, "pasta\n3\nx;\"é\r.lp", "/tmp/a b/7.res",
-                        "s.sol"};
-  const std::string text = encode_worker_task(task);
-  const std::optional<WorkerTask> back = decode_worker_task(text);
+// A model path may hold any byte but NUL; an order, task, result or log
+// record cut short or with bytes after it is none.
+TEST(WorkerFiles, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
+  const WorkerOrder order{"GUROBI", 0.1, "s", 999999999, "/tmp/a b\n", 12, "L3", true};
+  const std::string text = encode_worker_order(order);
+  const std::optional<WorkerOrder> back = decode_worker_order(text);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->solver, task.solver);
-  EXPECT_EQ(back->time_limit, task.time_limit);
-  EXPECT_EQ(back->verbose, task.verbose);
-  EXPECT_EQ(back->mem_limit, task.mem_limit);
-  EXPECT_EQ(back->model_path, task.model_path);
-  EXPECT_EQ(back->result_path, task.result_path);
-  EXPECT_EQ(back->solution_path, task.solution_path);
+  EXPECT_EQ(back->solver, order.solver);
+  EXPECT_EQ(back->time_limit, order.time_limit);
+  EXPECT_EQ(back->verbose, order.verbose);
+  EXPECT_EQ(back->mem_limit, order.mem_limit);
+  EXPECT_EQ(back->folder, order.folder);
+  EXPECT_EQ(back->entries, order.entries);
+  EXPECT_EQ(back->name, order.name);
+  EXPECT_TRUE(back->shared);
   for (std::size_t cut = 0; cut < text.size(); ++cut)
-    EXPECT_FALSE(decode_worker_task(text.substr(0, cut))) << cut;
-  EXPECT_FALSE(decode_worker_task(text + "x"));
-  EXPECT_FALSE(decode_worker_task("x" + text.substr(1)));
+    EXPECT_FALSE(decode_worker_order(text.substr(0, cut))) << cut;
+  EXPECT_FALSE(decode_worker_order(text + "x"));
+  EXPECT_FALSE(decode_worker_order("x" + text.substr(1)));
+  const ModelJob job{"pasta\n3\nx;\"é\r.lp", "s.sol"};
+  const std::string list = encode_task(2, job) + encode_task(0, {"a.lp", ""});
+  const auto jobs = decode_task_list(list, 3);
+  ASSERT_TRUE(jobs);
+  ASSERT_EQ(jobs->size(), 3u);
+  EXPECT_EQ((*jobs)[0]->model_path, "a.lp");
+  EXPECT_FALSE((*jobs)[1]);
+  EXPECT_EQ((*jobs)[2]->model_path, job.model_path);
+  EXPECT_EQ((*jobs)[2]->solution_path, job.solution_path);
+  EXPECT_FALSE(decode_task_list(list, 2));
+  EXPECT_FALSE(decode_task_list(list.substr(1), 3));
 
   ModelResult row{"a\n;b.lp;0,500000;SOL OTIMA;1,000000;", {}};
   row.figures = {Outcome::TimeLimit, 0.1, {-0.1, 1e-300, std::nullopt, 7, true}};
@@ -45,6 +58,29 @@ TEST(WorkerFiles, TasksAndResultsComeBackWholeOrNotAtAll) {
   for (std::size_t cut = 0; cut < bytes.size(); ++cut)
     EXPECT_FALSE(decode_worker_result(bytes.substr(0, cut))) << cut;
   EXPECT_FALSE(decode_worker_result(bytes + "\n"));
+
+  // A log read while its worker writes ends in part of a record: the whole
+  // ones come off, the part stays for the next read.
+  const std::string log = encode_worker_record({false, 7, {}, {}, {}}) +
+                          encode_worker_record({true, 7, 1234, std::nullopt, row});
+  for (std::size_t cut = 0; cut <= log.size(); ++cut) {
+    std::string_view rest = std::string_view(log).substr(0, cut);
+    std::vector<WorkerRecord> records;
+    for (WorkerRecord record; take_worker_record(rest, record);) records.push_back(record);
+    const std::size_t whole = cut == log.size() ? 2 : cut >= log.find('E') ? 1 : 0;
+    ASSERT_EQ(records.size(), whole) << cut;
+    EXPECT_EQ(rest.size(), cut - (whole == 0 ? 0 : whole == 1 ? log.find('E') : log.size())) << cut;
+  }
+  std::string_view rest = log;
+  WorkerRecord taken, ended;
+  ASSERT_TRUE(take_worker_record(rest, taken) && take_worker_record(rest, ended));
+  EXPECT_FALSE(taken.ended);
+  EXPECT_EQ(taken.entry, 7u);
+  EXPECT_TRUE(ended.ended);
+  EXPECT_EQ(ended.output_end, 1234u);
+  EXPECT_EQ(ended.errors_end, std::nullopt);
+  ASSERT_TRUE(ended.result);
+  EXPECT_EQ(ended.result->row, row.row);
 }
 
 }  // namespace
