@@ -126,40 +126,43 @@ TEST_F(ClusterOpt, AKilledShellsTasksEndOnTheirOwn) {
   EXPECT_LT(std::chrono::steady_clock::now() - killed, std::chrono::minutes(2));
 }
 
-// A task that Slurm ends (here, scancel of its task) costs only its model;
-// Ctrl+C cancels the array, the models not done get the rows of stopped
-// solves, and the shell goes on.
+// A task that Slurm ends (here, scancel of its task) costs only the model it
+// was solving; with no task left, new ones take the models that wait. Ctrl+C
+// cancels the tasks, the models not done get the rows of stopped solves, and
+// the shell goes on.
 TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
-  write_file(models.path() / "hard.lp", hard_model());
-  copy_model("decimals.lp", models.path());
+  // The one task takes the hard model first, the others after it.
+  for (const char* name : {"a.lp", "b.lp", "c.lp"}) write_file(models.path() / name, "");
   std::vector<std::string> names = listing_order(models.path());
+  write_file(models.path() / names[0], hard_model());
+  for (std::size_t i = 1; i < names.size(); ++i) copy_model("decimals.lp", models.path(), names[i]);
   {
     Child child(work.path());
-    child.send(opt_session(models.path(), output.path(), kToCluster + "jobs\n2\n", "help\n"));
-    ASSERT_TRUE(child.wait_for_output("STATUS: SOL OTIMA\n"));
+    child.send(opt_session(models.path(), output.path(), kToCluster, "help\n"));
     const std::string task = running_tasks(1);
     ASSERT_EQ(std::count(task.begin(), task.end(), '\n'), 1) << task;
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     output_of("scancel " + task);
     ASSERT_TRUE(child.wait_for_output(kAfterHelp));
     child.send("exit\n");
     ChildResult r = child.finish();
-    EXPECT_NE(mask_console(r.out).find(model_block("hard.lp", "ERRO NO SOLVER")), std::string::npos)
+    EXPECT_NE(mask_console(r.out).find(model_block(names[0], "ERRO NO SOLVER")), std::string::npos)
         << r.out;
-    EXPECT_NE(r.err.find("O Slurm encerrou a tarefa do modelo " + (models / "hard.lp") +
+    EXPECT_NE(r.err.find("O Slurm encerrou a tarefa do modelo " + (models / names[0]) +
                          ": CANCELLED\n"),
               std::string::npos)
         << r.err;
-    std::vector<std::string> rows;
-    for (const std::string& name : names)
-      rows.push_back(name == "hard.lp" ? "SCIP;hard.lp;T;ERRO NO SOLVER;;"
-                                       : "SCIP;decimals.lp;T;SOL OTIMA;31,337500;");
+    std::vector<std::string> rows = {"SCIP;" + names[0] + ";T;ERRO NO SOLVER;;"};
+    for (std::size_t i = 1; i < names.size(); ++i)
+      rows.push_back("SCIP;" + names[i] + ";T;SOL OTIMA;31,337500;");
     EXPECT_EQ(mask_times(csv()), results_file(rows));
     EXPECT_EQ(r.status, 0);
   }
 
   // One at a time: one hard model runs, the other waits, when Ctrl+C comes.
+  for (const std::string& name : names) fs::remove(models.path() / name);
+  write_file(models.path() / "hard.lp", hard_model());
   write_file(models.path() / "hard2.lp", hard_model());
-  fs::remove(models.path() / "decimals.lp");
   names = listing_order(models.path());
   Child child(work.path());
   child.send(opt_session(models.path(), output.path(), kToCluster, "help\n"));
