@@ -83,6 +83,8 @@ class SlurmTasks final : public Executor {
   }
 
   bool usable() const { return queue_.usable(); }
+  /// Killed shells' folders would pile up in the output folder for good.
+  void remove_silent_neighbours() const { queue_.remove_silent_neighbours(); }
   // The whole batch goes into the queue at once; at most `jobs` tasks take
   // from it.
   std::size_t slots() const override { return std::numeric_limits<std::size_t>::max(); }
@@ -245,7 +247,10 @@ bool slurm_ready() {
 std::unique_ptr<Executor> open_slurm_array(const BatchPlan& plan) {
   const std::optional<std::string> output = absolute_text(plan.output_folder);
   auto array = std::make_unique<SlurmTasks>(output ? *output : plan.output_folder, plan);
-  if (array->usable()) return array;
+  if (array->usable()) {
+    array->remove_silent_neighbours();
+    return array;
+  }
   print_error("Não foi possível criar a pasta das tarefas em " + plan.output_folder +
               "; nenhum modelo foi enviado.\n");
   return nullptr;

@@ -186,6 +186,28 @@ void TaskQueue::beat() {
   }
 }
 
+void TaskQueue::remove_silent_neighbours() const {
+  std::error_code error;
+  const std::filesystem::path own = platform::native_path(folder(), error);
+  if (error) return;
+  const auto now = std::filesystem::last_write_time(own / "heartbeat", error);
+  if (error) return;
+  std::vector<std::filesystem::path> silent;
+  for (std::filesystem::directory_iterator entry(own.parent_path(), error), end;
+       !error && entry != end; entry.increment(error)) {
+    std::error_code unnamed;
+    if (entry->path() == own ||
+        !maker_of(platform::narrow_name(entry->path().filename(), unnamed)) || unnamed ||
+        !entry->is_directory(unnamed))
+      continue;
+    // A folder without one is an earlier version's: its own time tells.
+    auto beat = std::filesystem::last_write_time(entry->path() / "heartbeat", unnamed);
+    if (unnamed) beat = std::filesystem::last_write_time(entry->path(), unnamed);
+    if (!unnamed && now - beat > std::chrono::minutes(5)) silent.push_back(entry->path());
+  }
+  for (const std::filesystem::path& folder : silent) remove_task_folder(folder);
+}
+
 bool TaskQueue::heard_from(const std::string& worker) const {
   const auto found = workers_.find(worker);
   return found != workers_.end() && found->second.log_at > 0;

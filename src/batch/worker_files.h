@@ -84,6 +84,12 @@ class TaskQueue {
   /// Every model not ended ends without a result.
   void end_all(bool interrupted);
 
+  /// Removes the other task folders in the same base folder whose heartbeat
+  /// stopped minutes ago (their shells were killed; their workers stopped
+  /// soon after), told by the file system's own clock, whatever the
+  /// machines' clocks say. Those that cannot all go stay.
+  void remove_silent_neighbours() const;
+
   /// Models put in and not ended.
   [[nodiscard]] std::size_t open() const { return open_; }
   /// Models no worker has said it took.

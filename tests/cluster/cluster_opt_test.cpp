@@ -64,6 +64,14 @@ TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
   const std::string details = mask_times(read_text_file(output.path() / "sol_detalhes.csv"));
   std::vector<std::string> solutions = listing_order(output.path() / "solucoes");
   fs::remove_all(output.path() / "solucoes");
+  // Folders of killed shells' batches: one silent for minutes goes, one
+  // whose shell beat a moment ago stays.
+  for (const char* name : {"vardelmo-1-1", "vardelmo-1-2"}) {
+    fs::create_directory(output.path() / name);
+    write_file(output.path() / name / "heartbeat", "1");
+  }
+  fs::last_write_time(output.path() / "vardelmo-1-1" / "heartbeat",
+                      fs::file_time_type::clock::now() - std::chrono::minutes(6));
   // A memory limit that none of them reaches: the tasks' --mem and caps hold.
   ProcessResult sent = run_opt(keep + kToCluster + "jobs\n2\nmem_limit\n100\nverbose\ns\n");
   ProcessResult verbose_one = run_opt(keep + "verbose\ns\n");
@@ -75,10 +83,11 @@ TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
   EXPECT_EQ(mask_times(csv()), rows);
   EXPECT_EQ(mask_times(read_text_file(output.path() / "sol_detalhes.csv")), details);
   EXPECT_EQ(listing_order(output.path() / "solucoes"), solutions);
-  // No task file is left in the output folder.
+  // No task file of its own is left in the output folder.
   std::vector<std::string> left = listing_order(output.path());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"sol_detalhes.csv", "sol_stat.csv", "solucoes"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"sol_detalhes.csv", "sol_stat.csv", "solucoes",
+                                            "vardelmo-1-2"}));
 
   // Where Slurm's commands are missing, nothing is asked or run.
   const std::string path = std::getenv("PATH");
