@@ -79,9 +79,8 @@ class LocalWorkers final : public Executor {
                                                until - now));
       if (const std::optional<std::size_t> slot =
               platform::WorkerProcess::wait_for_any(workers_, how, wait)) {
-        const bool silent = !queue_.heard_from(names_[*slot]);
         queue_.worker_ended(names_[*slot], how == platform::WorkerEnd::Interrupted, "");
-        silent_ends_ = silent ? silent_ends_ + 1 : 0;
+        silent_ends_ = queue_.heard_from(names_[*slot]) ? 0 : silent_ends_ + 1;
         if (silent_ends_ <= workers_.size()) replace_workers();
       }
     }

@@ -21,6 +21,8 @@ namespace {
 const char kFolderPrefix[] = "vardelmo-";
 // Held by the shell of a held task folder.
 const char kHeldFile[] = "lock";
+// Rewritten by the shell while it runs.
+const char kHeartbeatFile[] = "heartbeat";
 
 /// The process number of the shell that made the task folder `name`
 /// ("vardelmo-<number>-<number>"); none for any other name.
@@ -113,7 +115,7 @@ std::string of_worker(const std::string& folder, const std::string& worker, cons
 }
 
 std::string heartbeat(const std::string& folder) {
-  return folder + platform::path_separator + "heartbeat";
+  return folder + platform::path_separator + kHeartbeatFile;
 }
 
 }  // namespace queue_files
@@ -190,7 +192,7 @@ void TaskQueue::remove_silent_neighbours() const {
   std::error_code error;
   const std::filesystem::path own = platform::native_path(folder(), error);
   if (error) return;
-  const auto now = std::filesystem::last_write_time(own / "heartbeat", error);
+  const auto now = std::filesystem::last_write_time(own / kHeartbeatFile, error);
   if (error) return;
   std::vector<std::filesystem::path> silent;
   for (std::filesystem::directory_iterator entry(own.parent_path(), error), end;
@@ -201,7 +203,7 @@ void TaskQueue::remove_silent_neighbours() const {
         !entry->is_directory(unnamed))
       continue;
     // A folder without one is an earlier version's: its own time tells.
-    auto beat = std::filesystem::last_write_time(entry->path() / "heartbeat", unnamed);
+    auto beat = std::filesystem::last_write_time(entry->path() / kHeartbeatFile, unnamed);
     if (unnamed) beat = std::filesystem::last_write_time(entry->path(), unnamed);
     if (!unnamed && now - beat > std::chrono::minutes(5)) silent.push_back(entry->path());
   }
