@@ -1,5 +1,6 @@
 #include "batch/worker_files.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <cstdio>
@@ -149,7 +150,11 @@ TaskQueue::TaskQueue(const std::filesystem::path& base, bool held, bool shared,
 }
 
 void TaskQueue::add(std::size_t entry, const ModelJob& job) {
-  list_ += encode_task(entry, job);
+  std::error_code error;
+  std::uintmax_t size = std::filesystem::file_size(platform::native_path(job.model_path, error), error);
+  // Unknown: the worker finds out what it is.
+  if (error) size = 0;
+  listed_.emplace_back(size, encode_task(entry, job));
   states_[entry] = State::Queued;
   ++open_;
   ++untaken_;
@@ -157,13 +162,17 @@ void TaskQueue::add(std::size_t entry, const ModelJob& job) {
 
 bool TaskQueue::publish(std::string& why) {
   if (published_) return true;
+  std::stable_sort(listed_.begin(), listed_.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::string list;
+  for (const auto& [size, task] : listed_) list += task;
   const std::string path = queue_files::tasks(folder());
-  if (!write_whole_file(path, list_)) {
+  if (!write_whole_file(path, list)) {
     why = path + ": não foi possível escrever";
     return false;
   }
   published_ = true;
-  list_ = std::string();
+  listed_ = {};
   return true;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 #include <chrono>
+#include <cstdint>
 #include <cstddef>
 #include <deque>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/process.h"
@@ -68,7 +70,9 @@ class TaskQueue {
 
   /// Puts entry `entry`'s model in the list.
   void add(std::size_t entry, const ModelJob& job);
-  /// Writes the list, once; false, with `why`, when it cannot.
+  /// Writes the list, once, the largest model files first: a batch ends
+  /// when its last model does, and a long model taken last would leave the
+  /// other workers idle. False, with `why`, when it cannot.
   [[nodiscard]] bool publish(std::string& why);
   /// Writes the order of worker `worker` (empty: each Slurm task takes its
   /// name from Slurm); false, with `why`, when it cannot.
@@ -120,7 +124,8 @@ class TaskQueue {
   std::vector<State> states_;
   std::map<std::string, Worker> workers_;
   std::deque<EntryEnd> ended_;
-  std::string list_;
+  /// The list until it is written: each model's size and task text.
+  std::vector<std::pair<std::uintmax_t, std::string>> listed_;
   bool published_ = false;
   std::size_t open_ = 0;
   std::size_t untaken_ = 0;

@@ -131,16 +131,16 @@ std::string encode_task(std::size_t entry, const ModelJob& job) {
   return text;
 }
 
-std::optional<std::vector<std::optional<ModelJob>>> decode_task_list(std::string_view text,
-                                                                     std::size_t entries) {
-  std::vector<std::optional<ModelJob>> jobs(entries);
+std::optional<std::vector<std::pair<std::size_t, ModelJob>>> decode_task_list(
+    std::string_view text, std::size_t entries) {
+  std::vector<std::pair<std::size_t, ModelJob>> jobs;
   while (!text.empty()) {
     std::size_t entry = 0;
     ModelJob job;
     if (!take_count(text, entry) || entry >= entries || !take_field(text, job.model_path) ||
         !take_field(text, job.solution_path))
       return std::nullopt;
-    jobs[entry] = std::move(job);
+    jobs.emplace_back(entry, std::move(job));
   }
   return jobs;
 }
@@ -387,7 +387,7 @@ bool serve_as_worker() {
   const bool ready = runner.library_fits() && runner.prepare();
   if (ready) cap_memory(order->mem_limit);
   const std::optional<std::string> list = read_whole_file(queue_files::tasks(order->folder), false);
-  const std::optional<std::vector<std::optional<ModelJob>>> jobs =
+  const std::optional<std::vector<std::pair<std::size_t, ModelJob>>> jobs =
       list ? decode_task_list(*list, order->entries) : std::nullopt;
   if (!jobs) {
     print_error("Lista de tarefas ilegível em " + order->folder + "; nenhum modelo foi resolvido.\n");
@@ -396,16 +396,16 @@ bool serve_as_worker() {
   Heartbeat heartbeat(queue_files::heartbeat(order->folder));
   Watchdog watchdog(order->time_limit);
   Claims claims(*order);
-  // Every worker goes up from the first entry, so each finds the next
+  // Every worker goes down the list from its top, so each finds the next
   // untaken model after a few links that fail.
-  for (std::size_t entry = 0; entry < jobs->size() && !heartbeat.shell_gone(); ++entry) {
-    const std::optional<ModelJob>& job = (*jobs)[entry];
-    if (!job || !claims.take(entry)) continue;
+  for (auto next = jobs->begin(); next != jobs->end() && !heartbeat.shell_gone(); ++next) {
+    const auto& [entry, job] = *next;
+    if (!claims.take(entry)) continue;
     log_record(*order, {false, entry, std::nullopt, std::nullopt, std::nullopt});
     ModelResult result;
     if (ready) {
-      watchdog.watch(job->model_path);
-      result = solve_model(*job);
+      watchdog.watch(job.model_path);
+      result = solve_model(job);
       watchdog.done();
     }
     std::fflush(stdout);

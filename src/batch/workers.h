@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "batch/executor.h"
@@ -42,11 +43,11 @@ struct WorkerOrder {
 [[nodiscard]] std::optional<WorkerOrder> decode_worker_order(std::string_view text);
 
 /// One model of a batch's task list, as text; a list is such texts one after
-/// another. Read back, the list has each job at its entry's place (none
-/// where an entry is no model); none when the text is no whole list of
-/// entries below `entries`.
+/// another, in the order workers take them. Read back: each entry with its
+/// job, in that order; none when the text is no whole list of entries below
+/// `entries`.
 [[nodiscard]] std::string encode_task(std::size_t entry, const ModelJob& job);
-[[nodiscard]] std::optional<std::vector<std::optional<ModelJob>>> decode_task_list(
+[[nodiscard]] std::optional<std::vector<std::pair<std::size_t, ModelJob>>> decode_task_list(
     std::string_view text, std::size_t entries);
 
 /// A model's result as bytes, and back: none when they are not a whole

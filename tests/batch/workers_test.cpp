@@ -32,11 +32,12 @@ TEST(WorkerFiles, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
   const std::string list = encode_task(2, job) + encode_task(0, {"a.lp", ""});
   const auto jobs = decode_task_list(list, 3);
   ASSERT_TRUE(jobs);
-  ASSERT_EQ(jobs->size(), 3u);
-  EXPECT_EQ((*jobs)[0]->model_path, "a.lp");
-  EXPECT_FALSE((*jobs)[1]);
-  EXPECT_EQ((*jobs)[2]->model_path, job.model_path);
-  EXPECT_EQ((*jobs)[2]->solution_path, job.solution_path);
+  ASSERT_EQ(jobs->size(), 2u);
+  EXPECT_EQ((*jobs)[0].first, 2u);
+  EXPECT_EQ((*jobs)[0].second.model_path, job.model_path);
+  EXPECT_EQ((*jobs)[0].second.solution_path, job.solution_path);
+  EXPECT_EQ((*jobs)[1].first, 0u);
+  EXPECT_EQ((*jobs)[1].second.model_path, "a.lp");
   EXPECT_FALSE(decode_task_list(list, 2));
   EXPECT_FALSE(decode_task_list(list.substr(1), 3));
 

@@ -140,11 +140,12 @@ TEST_F(ClusterOpt, AKilledShellsTasksEndOnTheirOwn) {
 // cancels the tasks, the models not done get the rows of stopped solves, and
 // the shell goes on.
 TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
-  // The one task takes the hard model first, the others after it.
-  for (const char* name : {"a.lp", "b.lp", "c.lp"}) write_file(models.path() / name, "");
+  // The one task takes the hard model first (the largest file), the others
+  // after it.
+  write_file(models.path() / "hard.lp", hard_model());
+  copy_model("decimals.lp", models.path(), "d1.lp");
+  copy_model("decimals.lp", models.path(), "d2.lp");
   std::vector<std::string> names = listing_order(models.path());
-  write_file(models.path() / names[0], hard_model());
-  for (std::size_t i = 1; i < names.size(); ++i) copy_model("decimals.lp", models.path(), names[i]);
   {
     Child child(work.path());
     child.send(opt_session(models.path(), output.path(), kToCluster, "help\n"));
@@ -155,15 +156,16 @@ TEST_F(ClusterOpt, SlurmEndingATaskCostsOnlyItsModelAndCtrlCCancelsTheRest) {
     ASSERT_TRUE(child.wait_for_output(kAfterHelp));
     child.send("exit\n");
     ChildResult r = child.finish();
-    EXPECT_NE(mask_console(r.out).find(model_block(names[0], "ERRO NO SOLVER")), std::string::npos)
+    EXPECT_NE(mask_console(r.out).find(model_block("hard.lp", "ERRO NO SOLVER")), std::string::npos)
         << r.out;
-    EXPECT_NE(r.err.find("O Slurm encerrou a tarefa do modelo " + (models / names[0]) +
+    EXPECT_NE(r.err.find("O Slurm encerrou a tarefa do modelo " + (models / "hard.lp") +
                          ": CANCELLED\n"),
               std::string::npos)
         << r.err;
-    std::vector<std::string> rows = {"SCIP;" + names[0] + ";T;ERRO NO SOLVER;;"};
-    for (std::size_t i = 1; i < names.size(); ++i)
-      rows.push_back("SCIP;" + names[i] + ";T;SOL OTIMA;31,337500;");
+    std::vector<std::string> rows;
+    for (const std::string& name : names)
+      rows.push_back(name == "hard.lp" ? "SCIP;hard.lp;T;ERRO NO SOLVER;;"
+                                       : "SCIP;" + name + ";T;SOL OTIMA;31,337500;");
     EXPECT_EQ(mask_times(csv()), results_file(rows));
     EXPECT_EQ(r.status, 0);
   }
