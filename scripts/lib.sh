@@ -45,6 +45,19 @@ install_missing() {
   [ ${#missing[@]} -eq 0 ] || step "installing ${missing[*]}" apt_install "${options[@]}" "${missing[@]}"
 }
 
+# debian_mirror: the Debian mirror that this machine's apt uses.
+debian_mirror() {
+  local codename uri
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  uri=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null \
+        | head -n 1)
+  if [ -z "$uri" ]; then
+    uri=$(sed -n -E "s/^deb (\[[^]]*\] )?([^ ]+) $codename .*/\2/p" /etc/apt/sources.list \
+          2>/dev/null | head -n 1)
+  fi
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
 # build_with_progress LOG COMMAND...: runs a build; its progress shows on one
 # updating line where standard error is a terminal, as plain lines elsewhere.
 # A build with nothing to do prints nothing.
