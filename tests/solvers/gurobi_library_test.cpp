@@ -1,12 +1,11 @@
 // The client and our Gurobi declarations against the real Gurobi 11, 12 and
-// 13 libraries of the pinned gurobipy wheels. Their licences have expired
+// 13 libraries of the pinned gurobipy wheels (on Windows, their DLLs). Their licences have expired
 // and the tests let no other licence be found, so Gurobi refuses every
 // environment: the program must say so for each model and go on.
 
 #include <gtest/gtest.h>
 #include <gurobi_c.h>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -45,12 +44,7 @@ void PrintTo(const PinnedLibrary& library, std::ostream* out) { *out << library.
 
 class GurobiLibrary : public ::testing::TestWithParam<PinnedLibrary> {
  protected:
-  // A licence of this machine would let Gurobi solve; this file does not
-  // exist, and Gurobi then looks nowhere else.
-  void SetUp() override {
-    ASSERT_EQ(setenv("GRB_LICENSE_FILE", (no_licence_ / "gurobi.lic").c_str(), 1), 0);
-    ASSERT_TRUE(library_.loaded()) << load_error_;
-  }
+  void SetUp() override { ASSERT_TRUE(library_.loaded()) << load_error_; }
   /// A function the library exports.
   template <typename Function>
   Function function(const char* name) {
@@ -66,6 +60,9 @@ class GurobiLibrary : public ::testing::TestWithParam<PinnedLibrary> {
     return {major, minor, technical};
   }
   TempFolder no_licence_;
+  // A licence of this machine would let Gurobi solve; this file does not
+  // exist, and Gurobi then looks nowhere else.
+  VariableOverride licence_{"GRB_LICENSE_FILE", (no_licence_.path() / "gurobi.lic").string()};
   std::string load_error_;
   platform::SharedLibrary library_{GetParam().file, load_error_};
 };
