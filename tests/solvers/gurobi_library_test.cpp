@@ -1,7 +1,8 @@
 // The client and our Gurobi declarations against the real Gurobi 11, 12 and
-// 13 libraries of the pinned gurobipy wheels (on Windows, their DLLs). Their licences have expired
-// and the tests let no other licence be found, so Gurobi refuses every
-// environment: the program must say so for each model and go on.
+// 13 libraries of the pinned gurobipy wheels (on Windows, their DLLs). The
+// tests let Gurobi find no licence (each wheel's own stays in the wheel), so
+// Gurobi refuses every environment: the program must say so for each model
+// and go on.
 
 #include <gtest/gtest.h>
 #include <gurobi_c.h>
