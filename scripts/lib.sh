@@ -45,6 +45,19 @@ install_missing() {
   [ ${#missing[@]} -eq 0 ] || step "installing ${missing[*]}" apt_install "${options[@]}" "${missing[@]}"
 }
 
+# debian_mirror: the Debian mirror that this machine's apt uses.
+debian_mirror() {
+  local codename uri
+  codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  uri=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null \
+        | head -n 1)
+  if [ -z "$uri" ]; then
+    uri=$(sed -n -E "s/^deb (\[[^]]*\] )?([^ ]+) $codename .*/\2/p" /etc/apt/sources.list \
+          2>/dev/null | head -n 1)
+  fi
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
 # build_with_progress LOG COMMAND...: runs a build; its progress shows on one
 # updating line where standard error is a terminal, as plain lines elsewhere.
 # A build with nothing to do prints nothing.
@@ -117,14 +130,18 @@ setup_sanitized() {
 # PINS names for TARGET (linux, windows) with pip in download-only mode
 # (nothing is installed into any Python), checks its SHA-256 and unpacks only
 # the files under its members= path into FOLDER/lib, which must then hold its
-# library_file= file. WHAT names what is fetched in the progress lines. Does
+# library_file= file (TARGET_members= and TARGET_library_file= where the
+# two wheels differ). WHAT names what is fetched in the progress lines. Does
 # nothing when FOLDER/lib already holds that wheel's files; on failure says
 # why and returns 1, leaving what was there.
 fetch_wheel() (
   pins=$1 target=$2 folder=$3 what=$4
   pin() { sed -n "s/^$1=//p" "$pins"; }
   fail() { echo "vardelmo: $1" >&2; exit 1; }
-  package=$(pin package) version=$(pin version) members=$(pin members) library=$(pin library_file)
+  package=$(pin package) version=$(pin version)
+  members=$(pin "${target}_members") library=$(pin "${target}_library_file")
+  [ -n "$members" ] || members=$(pin members)
+  [ -n "$library" ] || library=$(pin library_file)
   file=$(pin "${target}_file") platform=$(pin "${target}_platform") expected=$(pin "${target}_sha256")
   if [ "$(cat "$folder/lib/.wheel-sha256" 2>/dev/null)" = "$expected" ]; then exit 0; fi
 

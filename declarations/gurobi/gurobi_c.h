@@ -91,6 +91,7 @@ int GRBupdatemodel(GRBmodel *model);
 int GRBoptimize(GRBmodel *model);
 int GRBfreemodel(GRBmodel *model);
 const char *GRBgeterrormsg(GRBenv *env);
+void GRBversion(int *majorP, int *minorP, int *technicalP);
 
 #ifdef __cplusplus
 }

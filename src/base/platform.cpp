@@ -6,8 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-
-#include <locale.h>
+#include <fstream>
 
 #ifdef _WIN32
 #include <io.h>
@@ -22,45 +21,36 @@ namespace vardelmo::platform {
 namespace {
 
 #ifdef _WIN32
-using NumericLocale = _locale_t;
 const char* const kPortugueseNames[] = {"portuguese"};
+const char* const kGurobiLibraryNames[] = {"gurobi130.dll", "gurobi120.dll", "gurobi110.dll"};
+const char* const kGurobiHomeLibraryFolder = "bin";
 #else
-using NumericLocale = locale_t;
 const char* const kPortugueseNames[] = {"pt_BR.UTF-8", "pt_PT.UTF-8", "portuguese"};
+const char* const kGurobiLibraryNames[] = {"libgurobi130.so", "libgurobi120.so",
+                                           "libgurobi110.so"};
+const char* const kGurobiHomeLibraryFolder = "lib";
 #endif
-
-// The Portuguese numeric convention, kept apart from the process locale so
-// that only our own two conversions use it. Null when none is installed:
-// the conversions then follow the current locale.
-NumericLocale portuguese_numbers = nullptr;
 
 }  // namespace
 
 void set_process_locale() {
-  for (const char* name : kPortugueseNames) {
-    if (std::setlocale(LC_ALL, name) == nullptr) continue;
-#ifdef _WIN32
-    portuguese_numbers = _create_locale(LC_NUMERIC, name);
-#else
-    portuguese_numbers = newlocale(LC_NUMERIC_MASK, name, static_cast<locale_t>(0));
-#endif
-    break;
-  }
+  for (const char* name : kPortugueseNames)
+    if (std::setlocale(LC_ALL, name) != nullptr) break;
   std::setlocale(LC_NUMERIC, "C");
 }
 
+// The process keeps the classic numeric locale (set_process_locale), so the
+// C library's conversions use a point; the comma is swapped in and out here
+// rather than taken from a Portuguese locale, which a machine may not have.
 std::size_t parse_double_portuguese(const std::string& text, double* value,
                                     bool* range_error) {
-  const char* begin = text.c_str();
+  std::string classic = text.substr(0, text.find('.'));
+  for (char& c : classic)
+    if (c == ',') c = '.';
+  const char* begin = classic.c_str();
   char* end = nullptr;
   errno = 0;
-#ifdef _WIN32
-  *value = portuguese_numbers ? _strtod_l(begin, &end, portuguese_numbers)
-                              : std::strtod(begin, &end);
-#else
-  *value = portuguese_numbers ? strtod_l(begin, &end, portuguese_numbers)
-                              : std::strtod(begin, &end);
-#endif
+  *value = std::strtod(begin, &end);
   *range_error = (errno == ERANGE);
   return static_cast<std::size_t>(end - begin);
 }
@@ -68,22 +58,38 @@ std::size_t parse_double_portuguese(const std::string& text, double* value,
 std::string format_fixed_portuguese(double value) {
   // 1e308 takes 309 digits before the separator.
   char buffer[400];
-  int length;
-#ifdef _WIN32
-  length = portuguese_numbers
-               ? _snprintf_l(buffer, sizeof buffer, "%f", portuguese_numbers, value)
-               : std::snprintf(buffer, sizeof buffer, "%f", value);
-#else
-  if (portuguese_numbers) {
-    locale_t previous = uselocale(portuguese_numbers);
-    length = std::snprintf(buffer, sizeof buffer, "%f", value);
-    uselocale(previous);
-  } else {
-    length = std::snprintf(buffer, sizeof buffer, "%f", value);
-  }
-#endif
+  const int length = std::snprintf(buffer, sizeof buffer, "%f", value);
   if (length < 0) return std::string();
-  return std::string(buffer, static_cast<std::size_t>(length));
+  std::string text(buffer, static_cast<std::size_t>(length));
+  const std::size_t point = text.find('.');
+  if (point != std::string::npos) text[point] = ',';
+  return text;
+}
+
+std::vector<std::filesystem::path> gurobi_library_candidates() {
+  std::error_code error;
+  std::filesystem::path start = std::filesystem::current_path(error);
+  if (error) start = ".";
+  std::vector<std::filesystem::path> candidates;
+  for (const char* name : kGurobiLibraryNames) candidates.push_back(start / name);
+  const char* home = std::getenv("GUROBI_HOME");
+  if (home == nullptr || *home == '\0') return candidates;
+  // A relative GUROBI_HOME is taken from the start folder.
+  std::filesystem::path installation = native_path(home, error);
+  if (!error) installation = std::filesystem::absolute(installation, error);
+  if (error) return candidates;
+  for (const char* name : kGurobiLibraryNames)
+    candidates.push_back(installation / kGurobiHomeLibraryFolder / name);
+  return candidates;
+}
+
+std::optional<std::filesystem::path> find_gurobi_library() {
+  for (const std::filesystem::path& candidate : gurobi_library_candidates()) {
+    std::error_code error;
+    if (std::filesystem::is_directory(candidate, error)) continue;
+    if (std::ifstream(candidate, std::ios::binary).is_open()) return candidate;
+  }
+  return std::nullopt;
 }
 
 bool replace_file(const std::string& from, const std::string& to) {

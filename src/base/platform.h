@@ -11,34 +11,47 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace vardelmo::platform {
 
 #ifdef _WIN32
 inline constexpr char path_separator = '\\';
-inline constexpr const char* gurobi_library_file = "gurobi110.dll";
 /// What a text-mode stream writes for "\n"; files written byte by byte use it.
 inline constexpr const char* line_end = "\r\n";
 #else
 inline constexpr char path_separator = '/';
-inline constexpr const char* gurobi_library_file = "libgurobi110.so";
 inline constexpr const char* line_end = "\n";
 #endif
 
-/// Makes the process Portuguese for every locale category but numbers: the
-/// solver libraries read model files with the C library's number parsing,
-/// which must keep the decimal point. Falls back to the current locale when
-/// no Portuguese one is installed.
+/// Makes the process Portuguese, where a Portuguese locale is installed, for
+/// every locale category but numbers: the solver libraries read model files
+/// with the C library's number parsing, which must keep the decimal point.
+/// Without one the process keeps the classic locale; only the system's own
+/// texts (the C library's error descriptions) then differ.
 void set_process_locale();
 
-/// strtod under the Portuguese numeric convention (decimal comma). Sets
-/// *range_error when the magnitude does not fit a double. Returns the number
-/// of characters consumed (0 when no number starts the text).
+/// strtod with the decimal comma of the program's files and answers (a
+/// point ends the number, as in the Portuguese locale), whatever locales
+/// the machine has. Sets *range_error when the magnitude does not fit a
+/// double. Returns the number of characters consumed (0 when no number
+/// starts the text).
 std::size_t parse_double_portuguese(const std::string& text, double* value,
                                     bool* range_error);
 
-/// printf's "%f" under the Portuguese numeric convention: 0.5 -> "0,500000".
+/// printf's "%f" with the decimal comma: 0.5 -> "0,500000".
 std::string format_fixed_portuguese(double value);
+
+/// The Gurobi library files that the program may load, in the order it
+/// looks for them: in the start folder (the working folder, which never
+/// changes), the newest version first, then the same names in the library
+/// folder of the installation that GUROBI_HOME names, when it is set. Each
+/// holds a folder, so that loading it looks nowhere else.
+std::vector<std::filesystem::path> gurobi_library_candidates();
+
+/// The first candidate that opens for reading as a file (a folder does not
+/// count); nothing when none does.
+std::optional<std::filesystem::path> find_gurobi_library();
 
 /// Puts `from` in the place of `to`, replacing it in one step.
 [[nodiscard]] bool replace_file(const std::string& from, const std::string& to);

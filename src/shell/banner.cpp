@@ -17,8 +17,9 @@ constexpr const char* kGlpkPage = "https://www.gnu.org/software/glpk/";
 
 void print_banner() {
   std::string text = "\n";
-  text += "Vardelmo v2.0, resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir "
-          "de arquivos .mod. Criado por ";
+  text += "Vardelmo v" VARDELMO_VERSION
+          ", resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir de arquivos "
+          ".mod. Criado por ";
   text += kAuthorName;
   text += " (";
   text += kAuthorMail;

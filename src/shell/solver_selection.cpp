@@ -3,13 +3,12 @@
 #include <string>
 
 #include "base/console.h"
-#include "base/files.h"
 #include "base/platform.h"
 #include "shell/settings.h"
 
 namespace vardelmo {
 
-bool gurobi_library_present() { return file_can_be_read(platform::gurobi_library_file); }
+bool gurobi_library_present() { return platform::find_gurobi_library().has_value(); }
 
 void select_solver() {
   std::string line;

@@ -2,8 +2,9 @@
 
 namespace vardelmo {
 
-/// True when the Gurobi library file in the working folder opens for reading.
-/// A folder of that name does not count.
+/// True when a Gurobi library file opens for reading where the program looks
+/// for one (platform::find_gurobi_library). A folder of that name does not
+/// count.
 [[nodiscard]] bool gurobi_library_present();
 
 void select_solver();  // command `solver`

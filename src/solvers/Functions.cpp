@@ -149,11 +149,15 @@ bool is_regular_file(const std::string& path) {
 
 }  // namespace
 
+std::string scip_library_version() {
+  return std::to_string(SCIPmajorVersion()) + "." + std::to_string(SCIPminorVersion()) + "." +
+         std::to_string(SCIPtechVersion());
+}
+
 std::string scip_library_mismatch() {
   // Another major version may number its statuses and codes differently.
   if (SCIPmajorVersion() == SCIP_VERSION_MAJOR) return {};
-  return "A biblioteca do SCIP encontrada é a versão " + std::to_string(SCIPmajorVersion()) +
-         "." + std::to_string(SCIPminorVersion()) + "." + std::to_string(SCIPtechVersion()) +
+  return "A biblioteca do SCIP encontrada é a versão " + scip_library_version() +
          ", mas o Vardelmo foi feito para o SCIP " + std::to_string(SCIP_VERSION_MAJOR) +
          "; nenhum modelo foi resolvido.\n";
 }

@@ -17,11 +17,13 @@ namespace {
   X(GRBloadenvadv) X(GRBsetintparam) X(GRBsetdblparam) X(GRBstartenv) X(GRBfreeenv)  \
   X(GRBreadmodel) X(GRBgetenv) X(GRBgetintattr) X(GRBgetdblattr) X(GRBgetdblattrarray) \
   X(GRBgetstrattrelement) X(GRBupdatemodel) X(GRBoptimize) X(GRBfreemodel)           \
-  X(GRBgeterrormsg)
+  X(GRBgeterrormsg) X(GRBversion)
 
 struct GurobiLibrary {
   GurobiLibrary(const std::filesystem::path& path, std::string& reason) : file(path, reason) {}
   platform::SharedLibrary file;
+  /// The file's path as shown to the user.
+  std::string path;
 #define VARDELMO_GRB_MEMBER(name) decltype(&::name) name = nullptr;
   VARDELMO_GRB_FUNCTIONS(VARDELMO_GRB_MEMBER)
 #undef VARDELMO_GRB_MEMBER
@@ -81,14 +83,13 @@ void check_grb_call(int code, GRBenv* explaining_environment) {
 
 void load_gurobi_library() {
   if (loaded_library) return;
-  // The working folder is the one the shell started in: it never changes.
-  std::error_code error;
+  // With none found, the first place looked at is named, and the system
+  // says why it cannot be loaded.
   const std::filesystem::path path =
-      std::filesystem::current_path(error) / platform::gurobi_library_file;
-  if (error) throw GurobiLibraryError(platform::gurobi_library_file, error.message());
+      platform::find_gurobi_library().value_or(platform::gurobi_library_candidates().front());
   std::error_code conversion;
   std::string shown = platform::narrow_name(path, conversion);
-  if (conversion) shown = platform::gurobi_library_file;
+  if (conversion) shown = platform::narrow_name(path.filename(), conversion);
 
   std::string reason;
   auto library = std::make_unique<GurobiLibrary>(path, reason);
@@ -98,15 +99,29 @@ void load_gurobi_library() {
     throw GurobiLibraryError(shown, reason);
   VARDELMO_GRB_FUNCTIONS(VARDELMO_GRB_RESOLVE)
 #undef VARDELMO_GRB_RESOLVE
+  library->path = shown;
   loaded_library = std::move(library);
+}
+
+std::optional<std::string> loaded_gurobi_version() {
+  if (!loaded_library) return std::nullopt;
+  int major = 0, minor = 0, technical = 0;
+  grb().GRBversion(&major, &minor, &technical);
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(technical) +
+         " (" + loaded_library->path + ")";
 }
 
 GurobiEnvironment GurobiEnvironment::create_environment() {
   load_gurobi_library();
+  // Gurobi refuses an environment asked for with another version's header.
+  // The functions and values the layer uses are those of Gurobi 11, which 12
+  // and 13 keep (gurobi_library_test), so it asks as the loaded version.
+  int major = 0, minor = 0, technical = 0;
+  grb().GRBversion(&major, &minor, &technical);
   GRBenv* environment = nullptr;
-  int code = grb().GRBloadenvadv(&environment, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR,
-                                 GRB_VERSION_TECHNICAL, nullptr, nullptr, nullptr, nullptr, 0, -1,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  int code = grb().GRBloadenvadv(&environment, nullptr, 1, major, minor, technical, nullptr,
+                                 nullptr, nullptr, nullptr, 0, -1, nullptr, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr);
   if (code != 0) {
     std::string text = error_text(environment);
     if (environment != nullptr) grb().GRBfreeenv(environment);

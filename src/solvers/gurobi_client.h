@@ -1,9 +1,10 @@
 #pragma once
 // A thin object layer over the Gurobi C library (its part that the program
 // calls: declarations/gurobi/gurobi_c.h). What it adds:
-// - the library is loaded when first needed, from its file in the working
-//   folder (the folder the shell started in) and from nowhere else, so the
-//   program runs where there is none;
+// - the library is loaded when first needed, from the first file that
+//   platform::find_gurobi_library names (a Gurobi 13, 12 or 11 in the folder
+//   the shell started in, then in GUROBI_HOME's installation) and from
+//   nowhere else, so the program runs where there is none;
 // - environments and models are owned by objects that free them in one place
 //   (`release`, also run by the destructor; a model goes before its
 //   environment when both are locals declared environment first);
@@ -34,7 +35,7 @@ class GRBException {
 };
 
 /// The Gurobi library file could not be loaded, or it lacks a function that
-/// the layer calls: it is no Gurobi 11 library.
+/// the layer calls: it is no Gurobi 11, 12 or 13 library.
 class GurobiLibraryError {
  public:
   GurobiLibraryError(std::string path, std::string reason)
@@ -48,10 +49,14 @@ class GurobiLibraryError {
   std::string reason_;
 };
 
-/// Loads the library by its full path in the working folder and resolves
-/// every function the layer calls, once per process; create_environment
-/// does it too. A failure keeps nothing, so the next call tries again.
+/// Loads the library by its full path and resolves every function the layer
+/// calls, once per process; create_environment does it too. A failure keeps
+/// nothing, so the next call tries again.
 void load_gurobi_library();
+
+/// GRBversion of the loaded library, with its path: "12.0.3 (/opt/...)";
+/// nothing before a load.
+[[nodiscard]] std::optional<std::string> loaded_gurobi_version();
 
 enum class IntParameter { OutputFlag };
 enum class DoubleParameter { TimeLimit, SoftMemLimit };

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "base/console.h"
+#include "base/platform.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
 #include "solvers/outcome.h"
@@ -69,6 +70,13 @@ const SolverRunner kRunners[] = {
 const SolverRunner kNoSolver = {"", always, always, run_nothing};
 
 }  // namespace
+
+std::string solver_versions() {
+  std::string text = "SCIP " + scip_library_version() + "\n";
+  if (!platform::find_gurobi_library()) return text + "Gurobi: nenhuma biblioteca encontrada\n";
+  if (gurobi_library_loads()) text += "Gurobi " + loaded_gurobi_version().value_or("") + "\n";
+  return text;
+}
 
 bool names_a_model(const std::string& path) {
   return path.size() >= 2 && path.compare(path.size() - 2, 2, "lp") == 0;

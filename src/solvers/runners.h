@@ -27,4 +27,10 @@ struct SolverRunner {
 /// that solves nothing.
 [[nodiscard]] const SolverRunner& find_runner(const std::string& name);
 
+/// A line per solver for `--version`: the version of the SCIP library the
+/// process runs with, then Gurobi's, loading the library the program would
+/// load for a batch. One that is found but does not load is reported as a
+/// batch reports it, and gets no line.
+[[nodiscard]] std::string solver_versions();
+
 }  // namespace vardelmo

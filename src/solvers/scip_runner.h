@@ -9,6 +9,9 @@ namespace vardelmo {
 /// With a `solution_path`, a model with a solution leaves its best there.
 [[nodiscard]] bool run_scip_model(std::string model_path, const std::string& solution_path = {});
 
+/// The version of the SCIP library the process runs with: "10.0.2".
+[[nodiscard]] std::string scip_library_version();
+
 /// Empty when the SCIP library that the process runs with has the major
 /// version the program was built for; otherwise what to tell the user.
 [[nodiscard]] std::string scip_library_mismatch();

@@ -515,6 +515,13 @@ const char* GRBgeterrormsg(GRBenv* env) {
   return env->error.c_str();
 }
 
+// The version of the declarations. Not recorded: it touches no environment.
+void GRBversion(int* majorP, int* minorP, int* technicalP) {
+  *majorP = GRB_VERSION_MAJOR;
+  *minorP = GRB_VERSION_MINOR;
+  *technicalP = GRB_VERSION_TECHNICAL;
+}
+
 int GRBstandin_failnext(const char* function, int error, const char* message) {
   static const char* const failing[] = {
       "GRBloadenvadv", "GRBsetintparam", "GRBsetdblparam", "GRBstartenv", "GRBreadmodel",

@@ -133,22 +133,72 @@ TEST(Settings, AnswerCutShortByEndOfInputChangesNothing) {
   EXPECT_EQ(r.status, 0);
 }
 
-TEST(Solver, GurobiNeedsItsLibraryFileInTheWorkingFolder) {
-  TempFolder work;
+TEST(Solver, GurobiNeedsALibraryFileInTheWorkingFolderOrUnderGurobiHome) {
+  TempFolder work, home;
+  const std::string refused = kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye;
+  const std::string chosen = kBanner + kPrompt + kAskSolver + kPrompt + kBye;
   ProcessResult r = run_vardelmo("solver\nGUROBI\nexit\n", work.path());
-  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
+  EXPECT_EQ(r.out, refused);
 
   fs::create_directory(work.path() / kGurobiLibraryFile);
   r = run_vardelmo("solver\nGUROBI\nexit\n", work.path());
-  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kNoGurobi + kPrompt + kBye);
+  EXPECT_EQ(r.out, refused);
   fs::remove(work.path() / kGurobiLibraryFile);
 
-  // Choosing loads nothing: an empty file will do.
+  // Choosing loads nothing: an empty file will do, under any of the names.
   write_file(work.path() / kGurobiLibraryFile, "");
   r = run_vardelmo("solver\nGUROBI\nsolver\nGUROBI\nsolver\nSCIP\nexit\n", work.path());
   EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kAskSolver + kPrompt + kAskSolver +
                        kPrompt + kBye);
   EXPECT_EQ(r.err, "");
+  fs::remove(work.path() / kGurobiLibraryFile);
+  for (const std::string& name : kGurobiLibraryFiles) {
+    write_file(work.path() / name, "");
+    EXPECT_EQ(run_vardelmo("solver\nGUROBI\nexit\n", work.path()).out, chosen) << name;
+    fs::remove(work.path() / name);
+  }
+
+  // An installation's library counts in its library folder only.
+  VariableOverride gurobi_home("GUROBI_HOME", home.path().string());
+  write_file(home.path() / kGurobiLibraryFiles[1], "");
+  EXPECT_EQ(run_vardelmo("solver\nGUROBI\nexit\n", work.path()).out, refused);
+  fs::create_directory(home.path() / kGurobiHomeLibraryFolder);
+  fs::rename(home.path() / kGurobiLibraryFiles[1],
+             home.path() / kGurobiHomeLibraryFolder / kGurobiLibraryFiles[1]);
+  EXPECT_EQ(run_vardelmo("solver\nGUROBI\nexit\n", work.path()).out, chosen);
+}
+
+// Which file a batch loads, as --version names it: the start folder's before
+// GUROBI_HOME's, each the newest version first; the first found is the one,
+// even when it does not load.
+TEST(Solver, GurobiLibraryIsTheStartFoldersNewestThenGurobiHomesNewest) {
+  TempFolder work, home;
+  VariableOverride gurobi_home("GUROBI_HOME", home.path().string());
+  const fs::path installed = home.path() / kGurobiHomeLibraryFolder;
+  fs::create_directory(installed);
+  for (const std::string& name : kGurobiLibraryFiles)
+    fs::copy_file(VARDELMO_GUROBI_STANDIN, installed / name);
+  const std::string versions = "Vardelmo 2.0\nSCIP 10.0.0\n";
+  auto loaded = [&](const fs::path& library) {
+    const ProcessResult r = run_vardelmo("", work.path(), kProgramOnStandIn, {"--version"});
+    EXPECT_EQ(r.out, versions + "Gurobi 11.0.3 (" + library.string() + ")\n");
+    EXPECT_EQ(r.err, "");
+  };
+  loaded(installed / kGurobiLibraryFiles[0]);
+  fs::remove(installed / kGurobiLibraryFiles[0]);
+  loaded(installed / kGurobiLibraryFiles[1]);
+  fs::copy_file(VARDELMO_GUROBI_STANDIN, work.path() / kGurobiLibraryFiles[2]);
+  loaded(work.path() / kGurobiLibraryFiles[2]);
+  fs::copy_file(VARDELMO_GUROBI_STANDIN, work.path() / kGurobiLibraryFiles[1]);
+  loaded(work.path() / kGurobiLibraryFiles[1]);
+
+  write_file(work.path() / kGurobiLibraryFiles[0], "no library\n");
+  const ProcessResult r = run_vardelmo("", work.path(), kProgramOnStandIn, {"--version"});
+  EXPECT_EQ(r.out, versions);
+  const std::string no_load = "Não foi possível carregar a biblioteca do Gurobi " +
+                              (work.path() / kGurobiLibraryFiles[0]).string() + ": ";
+  EXPECT_EQ(r.err.substr(0, no_load.size()), no_load) << r.err;
+  EXPECT_EQ(r.status, 0);
 }
 
 TEST(Solver, ScipNeedsNoLibraryFile) {
@@ -162,6 +212,46 @@ TEST(Solver, OtherAnswersAreInvalid) {
   for (int i = 0; i < 3; ++i) expected += kAskSolver + kBadSolver + kPrompt;
   EXPECT_EQ(r.out, expected + kBye);
   EXPECT_EQ(r.err, "");
+}
+
+// Arguments, which only these two are; none starts the shell, as every
+// other test does.
+TEST(CommandLine, VersionNamesTheProgramAndTheSolversAndExits) {
+  const ProcessResult r = run_vardelmo("exit\n", TempFolder().path(), kProgramOnStandIn, {"--version"});
+  EXPECT_EQ(r.out, "Vardelmo 2.0\nSCIP 10.0.0\nGurobi: nenhuma biblioteca encontrada\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(CommandLine, HelpSaysWhatTheProgramIsAndThatItIsInteractive) {
+  const ProcessResult r = run_vardelmo("exit\n", TempFolder().path(), kProgram, {"--help"});
+  EXPECT_EQ(r.out,
+            "Uso: vardelmo [--version | --help]\n"
+            "\n"
+            "Vardelmo é um shell interativo para quem trabalha com modelos de otimização:\n"
+            "resolve em lote os modelos .lp de uma pasta com o SCIP ou o Gurobi (comando\n"
+            "opt) e converte modelos GNU MathProg (.mod) em arquivos .lp com o GLPK\n"
+            "(comando mod_lp).\n"
+            "\n"
+            "Sem argumentos, abre o shell, que lê um comando por linha da entrada padrão;\n"
+            "digite 'help' nele para ver os comandos.\n"
+            "\n"
+            "  --version  mostra as versões do Vardelmo, do SCIP e do Gurobi encontrado\n"
+            "  --help     mostra este texto\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(CommandLine, AnyOtherArgumentIsRefused) {
+  for (const auto& [arguments, named] :
+       {std::tuple<std::vector<std::string>, std::string>{{"-v"}, "-v"},
+        {{"--help", "opt"}, "opt"},
+        {{"exit", "--version"}, "exit"}}) {
+    const ProcessResult r = run_vardelmo("exit\n", TempFolder().path(), kProgram, arguments);
+    EXPECT_EQ(r.out, "") << named;
+    EXPECT_EQ(r.err, "Argumento não reconhecido: " + named + "\nUso: vardelmo [--version | --help]\n");
+    EXPECT_EQ(r.status, 2) << named;
+  }
 }
 
 }  // namespace

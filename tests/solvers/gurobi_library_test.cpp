@@ -1,31 +1,52 @@
-// The client and our Gurobi declarations against the real Gurobi 11 library
-// of the pinned gurobipy wheel. Its licence has expired and the tests let no
-// other licence be found, so Gurobi refuses every environment: the program
-// must say so for each model and go on.
+// The client and our Gurobi declarations against the real Gurobi 11, 12 and
+// 13 libraries of the pinned gurobipy wheels (on Windows, their DLLs). The
+// tests let Gurobi find no licence (each wheel's own stays in the wheel), so
+// Gurobi refuses every environment: the program must say so for each model
+// and go on.
 
 #include <gtest/gtest.h>
 #include <gurobi_c.h>
 
-#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "base/platform.h"
 #include "batch.h"
-#include "solvers/gurobi_client.h"
 
 namespace vardelmo::test {
 namespace {
 
-class GurobiLibrary : public ::testing::Test {
- protected:
-  // A licence of this machine would let Gurobi solve; this file does not
-  // exist, and Gurobi then looks nowhere else.
-  void SetUp() override {
-    ASSERT_EQ(setenv("GRB_LICENSE_FILE", (no_licence_ / "gurobi.lic").c_str(), 1), 0);
+struct PinnedLibrary {
+  std::string version;
+  fs::path file;
+};
+
+/// VARDELMO_GUROBI_LIBRARIES: "version=path|..." (tests/CMakeLists.txt).
+std::vector<PinnedLibrary> pinned_libraries() {
+  std::vector<PinnedLibrary> libraries;
+  const std::string list = VARDELMO_GUROBI_LIBRARIES;
+  for (std::size_t start = 0; start < list.size();) {
+    std::size_t end = list.find('|', start);
+    if (end == std::string::npos) end = list.size();
+    const std::string entry = list.substr(start, end - start);
+    const std::size_t equals = entry.find('=');
+    libraries.push_back({entry.substr(0, equals), entry.substr(equals + 1)});
+    start = end + 1;
   }
-  /// A function the library exports, found beside the client's copy.
+  return libraries;
+}
+
+// gtest names a case by its version.
+void PrintTo(const PinnedLibrary& library, std::ostream* out) { *out << library.version; }
+
+class GurobiLibrary : public ::testing::TestWithParam<PinnedLibrary> {
+ protected:
+  void SetUp() override { ASSERT_TRUE(library_.loaded()) << load_error_; }
+  /// A function the library exports.
   template <typename Function>
   Function function(const char* name) {
     std::string reason;
@@ -33,37 +54,41 @@ class GurobiLibrary : public ::testing::Test {
     EXPECT_NE(address, nullptr) << reason;
     return reinterpret_cast<Function>(address);
   }
+  /// GRBversion's major, minor and technical number.
+  std::tuple<int, int, int> version() {
+    int major = 0, minor = 0, technical = 0;
+    function<decltype(&GRBversion)>("GRBversion")(&major, &minor, &technical);
+    return {major, minor, technical};
+  }
   TempFolder no_licence_;
+  // A licence of this machine would let Gurobi solve; this file does not
+  // exist, and Gurobi then looks nowhere else.
+  VariableOverride licence_{"GRB_LICENSE_FILE", (no_licence_.path() / "gurobi.lic").string()};
   std::string load_error_;
-  platform::SharedLibrary library_{VARDELMO_GUROBI_LIBRARY, load_error_};
+  platform::SharedLibrary library_{GetParam().file, load_error_};
 };
 
-TEST_F(GurobiLibrary, ExportsEveryFunctionTheClientCalls) {
-  try {
-    load_gurobi_library();
-  } catch (const GurobiLibraryError& error) {
-    FAIL() << error.path() << ": " << error.reason();
+TEST_P(GurobiLibrary, IsThePinnedVersion) {
+  const auto [major, minor, technical] = version();
+  const std::string version =
+      std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(technical);
+  EXPECT_EQ(version, GetParam().version);
+  // The declarations are those of one of them.
+  if (major == GRB_VERSION_MAJOR) {
+    EXPECT_EQ(version, std::to_string(GRB_VERSION_MAJOR) + "." +
+                           std::to_string(GRB_VERSION_MINOR) + "." +
+                           std::to_string(GRB_VERSION_TECHNICAL));
   }
 }
 
-TEST_F(GurobiLibrary, IsThePinnedVersionOfTheDeclaredOne) {
-  int major = 0, minor = 0, technical = 0;
-  function<void (*)(int*, int*, int*)>("GRBversion")(&major, &minor, &technical);
-  const std::string version =
-      std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(technical);
-  EXPECT_EQ(version, VARDELMO_GUROBI_WHEEL_VERSION);
-  EXPECT_EQ(version, std::to_string(GRB_VERSION_MAJOR) + "." + std::to_string(GRB_VERSION_MINOR) +
-                         "." + std::to_string(GRB_VERSION_TECHNICAL));
-}
-
-// A refused environment still takes parameters: those the runner sets exist
-// by the declared names.
-TEST_F(GurobiLibrary, KnowsTheParametersTheRunnerSets) {
+// A refused environment, asked for as the client asks, still takes
+// parameters: those the runner sets exist by the declared names.
+TEST_P(GurobiLibrary, KnowsTheParametersTheRunnerSets) {
+  const auto [major, minor, technical] = version();
   GRBenv* environment = nullptr;
   function<decltype(&GRBloadenvadv)>("GRBloadenvadv")(
-      &environment, nullptr, 1, GRB_VERSION_MAJOR, GRB_VERSION_MINOR, GRB_VERSION_TECHNICAL,
-      nullptr, nullptr, nullptr, nullptr, 0, -1, nullptr, nullptr, nullptr, nullptr, nullptr,
-      nullptr);
+      &environment, nullptr, 1, major, minor, technical, nullptr, nullptr, nullptr, nullptr, 0, -1,
+      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(environment, nullptr);
   std::unique_ptr<GRBenv, decltype(&GRBfreeenv)> owner(
       environment, function<decltype(&GRBfreeenv)>("GRBfreeenv"));
@@ -75,21 +100,46 @@ TEST_F(GurobiLibrary, KnowsTheParametersTheRunnerSets) {
   EXPECT_EQ(set_int(environment, "NoSuchParameter", 0), GRB_ERROR_UNKNOWN_PARAMETER);
 }
 
-TEST_F(GurobiLibrary, LicenceRefusalIsReportedForEachModelAndTheShellGoesOn) {
-  TempFolder work, models, output;
-  fs::copy_file(VARDELMO_GUROBI_LIBRARY, work.path() / kGurobiLibraryFile);
+// Through the program, from the start folder and from GUROBI_HOME: it loads,
+// resolves every function the client calls and reports the licence refusal
+// of each model.
+TEST_P(GurobiLibrary, LicenceRefusalIsReportedForEachModelAndTheShellGoesOn) {
+  const std::string name = GetParam().file.filename().string();
+  TempFolder models, output, home;
   copy_model("decimals.lp", models.path());
   copy_model("infeasible.lp", models.path());
-  const ProcessResult r = run_vardelmo("solver\nGUROBI\nopt\n" + models.path().string() + "\n" +
-                                           output.path().string() + "\nexit\n",
-                                       work.path());
-  // Gurobi's own words name the user and the machine.
-  const std::regex refusal("Erro do Gurobi \\(código 10009\\): [^\n]+\n");
-  EXPECT_EQ(std::regex_replace(r.err, refusal, "refused\n"), "refused\nrefused\n") << r.err;
-  EXPECT_EQ(r.out.substr(r.out.rfind(kAskOutput)),
-            kAskOutput + model_header(0) + model_header(1) + kPrompt + kBye);
-  EXPECT_EQ(r.status, 0);
+  fs::create_directory(home.path() / kGurobiHomeLibraryFolder);
+  fs::copy_file(GetParam().file, home.path() / kGurobiHomeLibraryFolder / name);
+  for (const bool in_start_folder : {true, false}) {
+    TempFolder work;
+    std::optional<VariableOverride> installation;
+    if (in_start_folder)
+      fs::copy_file(GetParam().file, work.path() / name);
+    else
+      installation.emplace("GUROBI_HOME", home.path().string());
+    const ProcessResult r = run_vardelmo("solver\nGUROBI\nopt\n" + models.path().string() + "\n" +
+                                             output.path().string() + "\nexit\n",
+                                         work.path());
+    // Gurobi's own words name the user and the machine.
+    const std::regex refusal("Erro do Gurobi \\(código 10009\\): [^\n]+\n");
+    EXPECT_EQ(std::regex_replace(r.err, refusal, "refused\n"), "refused\nrefused\n") << r.err;
+    EXPECT_EQ(r.out.substr(r.out.rfind(kAskOutput)),
+              kAskOutput + model_header(0) + model_header(1) + kPrompt + kBye);
+    EXPECT_EQ(r.status, 0);
+
+    const fs::path loaded = in_start_folder ? work.path() / name
+                                            : home.path() / kGurobiHomeLibraryFolder / name;
+    const ProcessResult version = run_vardelmo("", work.path(), kProgram, {"--version"});
+    EXPECT_NE(version.out.find("\nGurobi " + GetParam().version + " (" + loaded.string() + ")\n"),
+              std::string::npos)
+        << version.out << version.err;
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(Pinned, GurobiLibrary, ::testing::ValuesIn(pinned_libraries()),
+                         [](const ::testing::TestParamInfo<PinnedLibrary>& info) {
+                           return "Gurobi" + info.param.version.substr(0, info.param.version.find('.'));
+                         });
 
 }  // namespace
 }  // namespace vardelmo::test

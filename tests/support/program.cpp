@@ -101,13 +101,14 @@ void place_gurobi_library(const fs::path& folder) {
 }
 
 ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
-                           const std::string& program) {
+                           const std::string& program, const std::vector<std::string>& arguments) {
   TempFolder io;  // kept apart so the files never show up in a listing
   write_file(io.path() / "in", input);
   const std::string binary = fs::path(program).make_preferred().string();
-  std::string command = kChangeFolder + shell_quote(workdir.string()) + " && " +
-                        shell_quote(binary) + " < " + shell_quote(io / "in") + " > " +
-                        shell_quote(io / "out") + " 2> " + shell_quote(io / "err");
+  std::string command = kChangeFolder + shell_quote(workdir.string()) + " && " + shell_quote(binary);
+  for (const std::string& argument : arguments) command += " " + shell_quote(argument);
+  command += " < " + shell_quote(io / "in") + " > " + shell_quote(io / "out") + " 2> " +
+             shell_quote(io / "err");
   ProcessResult result;
   // Under Wine, a command interpreter now and then fails to start while
   // other programs start too. The interpreter makes the output file before
@@ -191,17 +192,20 @@ void unset_variable(const char* name) { ::unsetenv(name); }
 
 }  // namespace
 
-TemporaryFolderOverride::TemporaryFolderOverride(const fs::path& folder) {
-  if (const char* value = std::getenv(kTemporaryVariable)) before_ = value;
-  set_variable(kTemporaryVariable, folder.string());
+VariableOverride::VariableOverride(const char* name, const std::string& value) : name_(name) {
+  if (const char* before = std::getenv(name)) before_ = before;
+  set_variable(name, value);
 }
 
-TemporaryFolderOverride::~TemporaryFolderOverride() {
+VariableOverride::~VariableOverride() {
   if (before_)
-    set_variable(kTemporaryVariable, *before_);
+    set_variable(name_, *before_);
   else
-    unset_variable(kTemporaryVariable);
+    unset_variable(name_);
 }
+
+TemporaryFolderOverride::TemporaryFolderOverride(const fs::path& folder)
+    : VariableOverride(kTemporaryVariable, folder.string()) {}
 
 ProcessResult run_vardelmo(const std::string& input) {
   TempFolder workdir;

@@ -18,11 +18,19 @@ namespace fs = std::filesystem;
 inline const std::string kPathSeparator = "\\";
 /// The file whose presence in the working folder lets `solver` pick Gurobi.
 inline const std::string kGurobiLibraryFile = "gurobi110.dll";
+/// Every Gurobi library file the program looks for, newest first, and the
+/// folder of GUROBI_HOME where it looks for them.
+inline const std::vector<std::string> kGurobiLibraryFiles = {"gurobi130.dll", "gurobi120.dll",
+                                                             "gurobi110.dll"};
+inline const std::string kGurobiHomeLibraryFolder = "bin";
 /// Text-mode input drops the carriage return of a CR LF.
 inline constexpr bool kInputDropsCarriageReturn = true;
 #else
 inline const std::string kPathSeparator = "/";
 inline const std::string kGurobiLibraryFile = "libgurobi110.so";
+inline const std::vector<std::string> kGurobiLibraryFiles = {"libgurobi130.so", "libgurobi120.so",
+                                                             "libgurobi110.so"};
+inline const std::string kGurobiHomeLibraryFolder = "lib";
 inline constexpr bool kInputDropsCarriageReturn = false;
 #endif
 
@@ -47,9 +55,10 @@ inline const std::string kProgram = VARDELMO_BINARY;
 inline const std::string kProgramOnStandIn = VARDELMO_STANDIN_BINARY;
 
 /// Runs `program` with `input` on standard input and `workdir` as working
-/// folder.
+/// folder, with `arguments` after its name.
 ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
-                           const std::string& program = kProgram);
+                           const std::string& program = kProgram,
+                           const std::vector<std::string>& arguments = {});
 
 #ifndef _WIN32
 /// Runs the program with its standard output on a terminal (a pseudo-
@@ -57,19 +66,27 @@ ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
 ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path& workdir);
 #endif
 
+/// While it lives, the environment variable `name` has `value` for the
+/// programs that the test starts, and for the test itself.
+class VariableOverride {
+ public:
+  VariableOverride(const char* name, const std::string& value);
+  ~VariableOverride();
+  VariableOverride(const VariableOverride&) = delete;
+  VariableOverride& operator=(const VariableOverride&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> before_;
+};
+
 /// While it lives, `folder` is the system's temporary folder for the
 /// programs that the test starts and for its own TempFolders: the folder
 /// where a batch's worker files go, which tests running at the same time
 /// share otherwise.
-class TemporaryFolderOverride {
+class TemporaryFolderOverride : public VariableOverride {
  public:
   explicit TemporaryFolderOverride(const fs::path& folder);
-  ~TemporaryFolderOverride();
-  TemporaryFolderOverride(const TemporaryFolderOverride&) = delete;
-  TemporaryFolderOverride& operator=(const TemporaryFolderOverride&) = delete;
-
- private:
-  std::optional<std::string> before_;
 };
 
 /// Runs it in a fresh temporary working folder.
