@@ -139,7 +139,7 @@ extern const ExecutionMode kLocalWorkers;
 /// By up to `jobs` Slurm tasks, which take the models from a queue.
 extern const ExecutionMode kSlurmArray;
 
-/// The executor of kInProcess, for a model another way declined.
+/// The executor of kInProcess, for a batch that no other way can take.
 [[nodiscard]] std::unique_ptr<Executor> in_process_executor();
 
 /// Runs a model with the chosen solver in this process; its console block

@@ -78,8 +78,7 @@ class SlurmTasks final : public Executor {
     // Tasks still waiting for a node would find nothing left to do.
     std::string ignored;
     for (const Array& array : arrays_)
-      if (std::find(array.finished.begin(), array.finished.end(), false) != array.finished.end())
-        (void)cluster::cancel_array(array.job, ignored);
+      if (!array.ended()) (void)cluster::cancel_array(array.job, ignored);
   }
 
   bool usable() const { return queue_.usable(); }
@@ -131,6 +130,9 @@ class SlurmTasks final : public Executor {
   struct Array {
     std::string job;
     std::vector<bool> finished;
+    [[nodiscard]] bool ended() const {
+      return std::find(finished.begin(), finished.end(), false) == finished.end();
+    }
   };
 
   static std::string task_name(const Array& array, std::size_t task) {
@@ -167,8 +169,7 @@ class SlurmTasks final : public Executor {
     polled_ = true;
     queue_.beat();
     for (Array& array : arrays_) {
-      if (std::find(array.finished.begin(), array.finished.end(), false) == array.finished.end())
-        continue;
+      if (array.ended()) continue;
       std::string why;
       const std::optional<std::vector<cluster::TaskState>> states =
           cluster::poll_array(array.job, static_cast<int>(array.finished.size()), why);
@@ -207,16 +208,12 @@ class SlurmTasks final : public Executor {
   }
 
   bool all_finished() const {
-    for (const Array& array : arrays_)
-      if (std::find(array.finished.begin(), array.finished.end(), false) != array.finished.end())
-        return false;
-    return true;
+    return std::all_of(arrays_.begin(), arrays_.end(), [](const Array& a) { return a.ended(); });
   }
 
   void stop_all() {
     for (Array& array : arrays_) {
-      if (std::find(array.finished.begin(), array.finished.end(), false) == array.finished.end())
-        continue;
+      if (array.ended()) continue;
       std::string why;
       if (!cluster::cancel_array(array.job, why))
         print_error("Não foi possível cancelar as tarefas no Slurm: " + why + "\n");
