@@ -134,4 +134,14 @@ FileNameList list_folder(const std::string& folder) {
   return entries;
 }
 
+std::vector<std::string> split_path(std::string path) {
+  std::vector<std::string> components;
+  std::size_t start = 0;
+  for (std::size_t cut; (cut = path.find(platform::path_separator, start)) != std::string::npos;
+       start = cut + 1)
+    components.push_back(path.substr(start, cut - start));
+  components.push_back(path.substr(start));
+  return components;
+}
+
 }  // namespace vardelmo

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/text_list.h"
 
@@ -49,6 +50,9 @@ using FileNameList = TextList;
 /// `folder` joined with each entry's name, never sorted. A failure is
 /// reported on standard error and ends the listing with what it had.
 [[nodiscard]] FileNameList list_folder(const std::string& folder);
+
+/// The path cut at every separator; a text without one is one component.
+[[nodiscard]] std::vector<std::string> split_path(std::string path);
 
 /// `folder` followed by the separator and `name`, the separator left out
 /// when the folder text already ends with one (or with a slash), or is a

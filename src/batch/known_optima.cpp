@@ -95,9 +95,9 @@ const Reference* KnownOptima::find(const std::string& model_path) const {
   return found == references_.end() ? nullptr : &found->second;
 }
 
-Verdict check(const Reference& reference, const OutcomeFigures& figures) {
-  const std::optional<double>& z = figures.search.objective;
-  const Outcome outcome = figures.outcome;
+Verdict check(const Reference& reference, const ModelResult& result) {
+  const std::optional<double>& z = result.search.objective;
+  const Outcome outcome = result.outcome;
   if (reference.kind == Reference::Kind::Unknown) return Verdict::None;
   // A feasible problem may still be unbounded: only a solution or an
   // unbounded verdict says that one exists.
@@ -111,7 +111,7 @@ Verdict check(const Reference& reference, const OutcomeFigures& figures) {
   if (!z) return Verdict::None;
   const double v = reference.value;
   const bool close = std::fabs(*z - v) <= std::max(1e-4, 1e-5 * std::max(std::fabs(*z), 1.0));
-  const bool better = !close && (figures.search.maximize ? *z > v : *z < v);
+  const bool better = !close && (result.search.maximize ? *z > v : *z < v);
   const bool proven = outcome == Outcome::Optimal;
   if (reference.kind == Reference::Kind::Optimum) {
     if (proven) return close ? Verdict::Agrees : Verdict::Contradicts;

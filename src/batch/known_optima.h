@@ -12,7 +12,7 @@
 #include <unordered_map>
 
 #include "base/files.h"
-#include "solvers/outcome.h"
+#include "results/model_result.h"
 
 namespace vardelmo {
 
@@ -52,6 +52,6 @@ class KnownOptima {
 
 /// Checks a result against a reference within the tolerances of SCIP's
 /// check scripts; "better" follows the model's objective sense.
-[[nodiscard]] Verdict check(const Reference& reference, const OutcomeFigures& figures);
+[[nodiscard]] Verdict check(const Reference& reference, const ModelResult& result);
 
 }  // namespace vardelmo

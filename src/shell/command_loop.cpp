@@ -3,7 +3,6 @@
 #include <string>
 
 #include "base/console.h"
-#include "batch/batch_driver.h"
 #include "convert/mod_conversion.h"
 #include "shell/banner.h"
 #include "shell/settings.h"
@@ -26,7 +25,7 @@ struct Command {
 // A line is a command only when it equals a name byte for byte. `help` lists
 // the commands in this order.
 const Command kCommands[] = {
-    {"opt", optimize_lp_folder, false,
+    {"opt", optimize_with_settings, false,
      "otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)"},
     {"solver", select_solver, false, "altera o solver padrão (SCIP), opções - SCIP/GUROBI"},
     {"time_limit", set_time_limit, false,

@@ -1,7 +1,7 @@
 #include "shell/command_line.h"
 #include "shell/command_loop.h"
 #include "base/platform.h"
-#include "batch/workers.h"
+#include "worker/worker_main.h"
 
 int main(int argc, char** argv) {
   vardelmo::platform::set_process_locale();

@@ -2,6 +2,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "batch/batch_driver.h"
 
 namespace vardelmo {
 
@@ -12,6 +13,21 @@ std::optional<double> parse_time_limit(const std::string& line) {
     return std::nullopt;
   return value;
 }
+
+BatchSettings batch_settings(const ShellSettings& settings) {
+  BatchSettings batch;
+  batch.solve.solver = settings.solver;
+  batch.solve.time_limit = settings.time_limit;
+  batch.solve.verbose = settings.verbose == "s";
+  batch.solve.mem_limit = settings.mem_limit;
+  batch.jobs = settings.jobs;
+  batch.cluster = settings.cluster == "s";
+  batch.save_sol = settings.save_sol == "s";
+  batch.resume = settings.resume == "s";
+  return batch;
+}
+
+void optimize_with_settings() { optimize_lp_folder(batch_settings(shell_settings)); }
 
 void set_time_limit() {
   std::string line;

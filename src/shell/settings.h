@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "base/batch_settings.h"
 #include "base/shell_settings.h"
 
 namespace vardelmo {
@@ -19,6 +20,10 @@ namespace vardelmo {
 /// Empty for anything else.
 [[nodiscard]] std::optional<std::size_t> parse_mem_limit(const std::string& line);
 
+/// The settings of a batch, as the shell's stand now.
+[[nodiscard]] BatchSettings batch_settings(const ShellSettings& settings);
+
+void optimize_with_settings();  // command `opt`, under the shell's settings
 void set_time_limit();  // command `time_limit`
 void set_jobs();        // command `jobs`
 void set_cluster();     // command `cluster`

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "base/platform.h"
-#include "base/shell_settings.h"
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
 #include "solvers/scip_runner.h"
@@ -118,27 +117,30 @@ void save_best_solution(SCIP* scip, const std::string& solution_path) {
   solution.write(solution_path);
 }
 
-void report_scip_outcome(SCIP* scip, std::string model_path, const SearchFigures& figures) {
-  OutcomeReport report(model_path);
-  SCIP_STATUS status = SCIPgetStatus(scip);
-  report.time(SCIPgetSolvingTime(scip));
-  const ClassifiedStatus classified = classify(status);
-  report.status(classified.outcome, classified.in_solver_table);
-  report.objective(SCIPgetPrimalbound(scip));
-  report.search(figures);
-  report.finish();
+ModelResult report_scip_outcome(SCIP* scip, const std::string& model_path,
+                                const SearchFigures& figures) {
+  ModelResult result;
+  result.name = model_file_name(model_path);
+  const ClassifiedStatus classified = classify(SCIPgetStatus(scip));
+  result.seconds = SCIPgetSolvingTime(scip);
+  result.outcome = classified.outcome;
+  result.z = SCIPgetPrimalbound(scip);
+  result.search = figures;
+  print_outcome_block(result, classified.in_solver_table);
+  return result;
 }
 
 /// A model that could not be read gets its block and a row that says so,
 /// never a solution of whatever part of it was read. So does one that ran
 /// out of memory (against a worker's cap, or the machine's), as a failed
 /// solver: SCIP is then unfit to be asked what it found.
-void report_failure(SCIP* scip, const std::string& model_path, Outcome outcome) {
-  OutcomeReport report(model_path);
-  report.time(SCIPgetSolvingTime(scip));
-  report.status(outcome, true);
-  report.no_objective();
-  report.finish();
+ModelResult report_failure(SCIP* scip, const std::string& model_path, Outcome outcome) {
+  ModelResult result;
+  result.name = model_file_name(model_path);
+  result.seconds = SCIPgetSolvingTime(scip);
+  result.outcome = outcome;
+  print_outcome_block(result, true);
+  return result;
 }
 
 bool is_regular_file(const std::string& path) {
@@ -162,11 +164,10 @@ std::string scip_library_mismatch() {
          "; nenhum modelo foi resolvido.\n";
 }
 
-bool run_scip_model(std::string model_path, const std::string& solution_path) {
-  if (!names_a_model(model_path)) return false;
-
+std::optional<ModelResult> run_scip_model(const ModelJob& job, const SolveSettings& settings) {
+  const std::string& model_path = job.model_path;
   ScipInstance instance;
-  if (!CHECK_SCIP(SCIPcreate(instance.address()))) return false;
+  if (!CHECK_SCIP(SCIPcreate(instance.address()))) return std::nullopt;
   SCIP* scip = instance.get();
   CHECK_SCIP(SCIPincludeDefaultPlugins(scip));
   CHECK_SCIP(SCIPcreateProbBasic(scip, "lp_example"));
@@ -178,30 +179,29 @@ bool run_scip_model(std::string model_path, const std::string& solution_path) {
                                 ? SCIPreadProb(scip, buffer.data(), nullptr)
                                 : SCIP_NOFILE;
   if (!CHECK_SCIP(read)) {
-    report_failure(scip, model_path,
-                   read == SCIP_NOMEMORY ? Outcome::SolverError : Outcome::ReadError);
+    ModelResult failed = report_failure(
+        scip, model_path, read == SCIP_NOMEMORY ? Outcome::SolverError : Outcome::ReadError);
     instance.free();
-    return true;
+    return failed;
   }
 
-  if (shell_settings.time_limit != 0)
-    CHECK_SCIP(SCIPsetRealParam(scip, "limits/time", shell_settings.time_limit));
+  if (settings.time_limit != 0)
+    CHECK_SCIP(SCIPsetRealParam(scip, "limits/time", settings.time_limit));
   // In MB, as the setting: SCIP stops with its memory-limit status.
-  if (shell_settings.mem_limit != 0)
-    CHECK_SCIP(
-        SCIPsetRealParam(scip, "limits/memory", static_cast<double>(shell_settings.mem_limit)));
-  if (shell_settings.verbose == "n") CHECK_SCIP(SCIPsetMessagehdlr(scip, nullptr));
+  if (settings.mem_limit != 0)
+    CHECK_SCIP(SCIPsetRealParam(scip, "limits/memory", static_cast<double>(settings.mem_limit)));
+  if (!settings.verbose) CHECK_SCIP(SCIPsetMessagehdlr(scip, nullptr));
   const SCIP_RETCODE solved = SCIPsolve(scip);
   if (!CHECK_SCIP(solved) && solved == SCIP_NOMEMORY) {
-    report_failure(scip, model_path, Outcome::SolverError);
+    ModelResult failed = report_failure(scip, model_path, Outcome::SolverError);
     instance.free();
-    return true;
+    return failed;
   }
   const SearchFigures figures = search_figures(scip);
-  report_scip_outcome(scip, model_path, figures);
-  if (!solution_path.empty()) save_best_solution(scip, solution_path);
+  ModelResult result = report_scip_outcome(scip, model_path, figures);
+  if (!job.solution_path.empty()) save_best_solution(scip, job.solution_path);
   instance.free();
-  return true;
+  return result;
 }
 
 }  // namespace vardelmo

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/console.h"
-#include "base/shell_settings.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/outcome.h"
 #include "solvers/runners.h"
@@ -75,45 +74,40 @@ SolutionText best_solution(GurobiModel& model, double objective) {
   return solution;
 }
 
-void report_gurobi_outcome(GurobiModel& model, std::string model_path,
-                           const SearchFigures& figures) {
+ModelResult report_gurobi_outcome(GurobiModel& model, const std::string& model_path,
+                                  const SearchFigures& figures) {
   int status = model.get_int_attr(IntAttribute::Status);
+  ModelResult result;
   // A solve that found no solution has no objective; its row says so by an
   // empty Z field instead of losing the model's time and status.
-  const std::optional<double> objective =
-      model.get_double_attr_if_available(DoubleAttribute::ObjVal);
-  double runtime = model.get_double_attr(DoubleAttribute::Runtime);
-  OutcomeReport report(model_path);
-  report.time(runtime);
+  result.z = model.get_double_attr_if_available(DoubleAttribute::ObjVal);
+  result.seconds = model.get_double_attr(DoubleAttribute::Runtime);
+  result.name = model_file_name(model_path);
   const ClassifiedStatus classified = classify(status);
-  report.status(classified.outcome, classified.in_solver_table);
-  if (objective)
-    report.objective(*objective);
-  else
-    report.no_objective();
-  report.search(figures);
-  report.finish();
+  result.outcome = classified.outcome;
+  result.search = figures;
+  print_outcome_block(result, classified.in_solver_table);
+  return result;
 }
 
 }  // namespace
 
-bool run_gurobi_model(std::string model_path, const std::string& solution_path) {
-  if (!names_a_model(model_path)) return false;
-
+ModelResult run_gurobi_model(const ModelJob& job, const SolveSettings& settings) {
+  const std::string& model_path = job.model_path;
   GurobiEnvironment environment = GurobiEnvironment::create_environment();
-  if (shell_settings.verbose == "n") environment.set_int_param(IntParameter::OutputFlag, 0);
+  if (!settings.verbose) environment.set_int_param(IntParameter::OutputFlag, 0);
   environment.start();
   GurobiModel model = GurobiModel::read_model(environment, model_path);
-  if (shell_settings.time_limit != 0 || shell_settings.mem_limit != 0) {
+  if (settings.time_limit != 0 || settings.mem_limit != 0) {
     GurobiEnvironment view = model.model_environment();
-    if (shell_settings.time_limit != 0)
-      view.set_double_param(DoubleParameter::TimeLimit, shell_settings.time_limit);
+    if (settings.time_limit != 0)
+      view.set_double_param(DoubleParameter::TimeLimit, settings.time_limit);
     // The soft limit ends the solve with a status and the best solution so
     // far; MemLimit would end it in an error with nothing to report. Gurobi
     // counts GB of 10^9 bytes, the setting MB of 2^20.
-    if (shell_settings.mem_limit != 0)
+    if (settings.mem_limit != 0)
       view.set_double_param(DoubleParameter::SoftMemLimit,
-                            static_cast<double>(shell_settings.mem_limit) * 1048576 / 1e9);
+                            static_cast<double>(settings.mem_limit) * 1048576 / 1e9);
     view.release();
   }
   model.optimize();
@@ -131,13 +125,13 @@ bool run_gurobi_model(std::string model_path, const std::string& solution_path) 
   // half-printed block.
   const SearchFigures figures = search_figures(model);
   std::optional<SolutionText> solution;
-  if (!solution_path.empty() && figures.objective)
+  if (!job.solution_path.empty() && figures.objective)
     solution = best_solution(model, *figures.objective);
-  report_gurobi_outcome(model, model_path, figures);
-  if (solution) solution->write(solution_path);
+  ModelResult result = report_gurobi_outcome(model, model_path, figures);
+  if (solution) solution->write(job.solution_path);
   model.release();
   environment.release();
-  return true;
+  return result;
 }
 
 }  // namespace vardelmo

@@ -1,13 +1,14 @@
 #pragma once
-#include <string>
+#include <optional>
+
+#include "solvers/runners.h"
 
 namespace vardelmo {
 
-/// Solves one model file with Gurobi under the shell's settings, prints its
-/// result lines and block and appends its row. False, with no library call,
-/// when the path does not end in "lp". A library failure leaves as
+/// Solves one model file with Gurobi under `settings`, prints its result
+/// lines and block and hands back its result. A library failure leaves as
 /// GRBException, after the model and the environment have been released.
-/// With a `solution_path`, a model with a solution leaves its best there.
-[[nodiscard]] bool run_gurobi_model(std::string model_path, const std::string& solution_path = {});
+/// A model with a solution leaves its best at the job's `solution_path`.
+[[nodiscard]] ModelResult run_gurobi_model(const ModelJob& job, const SolveSettings& settings);
 
 }  // namespace vardelmo

@@ -23,10 +23,6 @@ bool scip_library_fits() {
   return false;
 }
 
-bool run_scip(const std::string& model_path, const std::string& solution_path) {
-  return run_scip_model(model_path, solution_path);
-}
-
 // The Gurobi library is loaded for the first Gurobi batch; one that cannot be
 // loaded stops the batch before its first model.
 bool gurobi_library_loads() {
@@ -40,30 +36,33 @@ bool gurobi_library_loads() {
   }
 }
 
-bool run_gurobi(const std::string& model_path, const std::string& solution_path) {
+std::optional<ModelResult> run_gurobi(const ModelJob& job, const SolveSettings& settings) {
   const auto began = std::chrono::steady_clock::now();
   try {
-    return run_gurobi_model(model_path, solution_path);
+    return run_gurobi_model(job, settings);
   } catch (const GRBException& error) {
     print_error("Erro do Gurobi (código " + std::to_string(error.getErrorCode()) +
                 "): " + error.getMessage() + "\n");
     // Other errors leave the model without a row; the rest of the batch
     // still runs. Out of memory (against a worker's cap, or the machine's),
     // the solver failed, as a worker that dies does.
-    if (error.getErrorCode() != GRB_ERROR_OUT_OF_MEMORY) return false;
-    OutcomeReport report(model_path);
-    report.time(std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
-    report.status(Outcome::SolverError, true);
-    report.no_objective();
-    report.finish();
-    return true;
+    if (error.getErrorCode() != GRB_ERROR_OUT_OF_MEMORY) return std::nullopt;
+    ModelResult failed;
+    failed.name = model_file_name(job.model_path);
+    failed.outcome = Outcome::SolverError;
+    failed.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    print_outcome_block(failed, true);
+    return failed;
   }
 }
 
-bool run_nothing(const std::string&, const std::string&) { return false; }
+std::optional<ModelResult> run_nothing(const ModelJob&, const SolveSettings&) {
+  return std::nullopt;
+}
 
 const SolverRunner kRunners[] = {
-    {"SCIP", scip_library_fits, always, run_scip},
+    {"SCIP", scip_library_fits, always, run_scip_model},
     {"GUROBI", always, gurobi_library_loads, run_gurobi},
 };
 
@@ -86,6 +85,17 @@ const SolverRunner& find_runner(const std::string& name) {
   for (const SolverRunner& runner : kRunners)
     if (name == runner.name) return runner;
   return kNoSolver;
+}
+
+std::vector<std::string> solver_names() {
+  std::vector<std::string> names;
+  for (const SolverRunner& runner : kRunners) names.emplace_back(runner.name);
+  return names;
+}
+
+std::optional<ModelResult> solve_model(const ModelJob& job, const SolveSettings& settings) {
+  if (!names_a_model(job.model_path)) return std::nullopt;
+  return find_runner(settings.solver).run(job, settings);
 }
 
 }  // namespace vardelmo

@@ -1,7 +1,19 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "base/batch_settings.h"
+#include "results/model_result.h"
 
 namespace vardelmo {
+
+/// One model to solve.
+struct ModelJob {
+  std::string model_path;
+  /// Where its best solution goes; empty: nowhere.
+  std::string solution_path;
+};
 
 /// What a batch needs of one solver. Each step reports its own library's
 /// failures where the user sees them and passes none on.
@@ -14,9 +26,10 @@ struct SolverRunner {
   /// Once the folders are known, before the first model: false, after saying
   /// why, when no model can be solved.
   bool (*prepare)();
-  /// One model: true when it got its row. With a `solution_path`, a model
-  /// that has a solution leaves its best there.
-  bool (*run)(const std::string& model_path, const std::string& solution_path);
+  /// One model: prints its block and hands back its result; none when the
+  /// run came to no result (it said why). A model that has a solution
+  /// leaves its best at the job's `solution_path`, if any.
+  std::optional<ModelResult> (*run)(const ModelJob& job, const SolveSettings& settings);
 };
 
 /// Whether a batch entry is a model the runners solve: a name ending in
@@ -26,6 +39,13 @@ struct SolverRunner {
 /// The runner of the solver named `name`. A name no solver has gets one
 /// that solves nothing.
 [[nodiscard]] const SolverRunner& find_runner(const std::string& name);
+
+/// The names of every solver, as the results files' SOLVER field gives them.
+[[nodiscard]] std::vector<std::string> solver_names();
+
+/// Runs a model with the solver `settings` names, in this process.
+[[nodiscard]] std::optional<ModelResult> solve_model(const ModelJob& job,
+                                                     const SolveSettings& settings);
 
 /// A line per solver for `--version`: the version of the SCIP library the
 /// process runs with, then Gurobi's, loading the library the program would

@@ -1,13 +1,16 @@
 #pragma once
+#include <optional>
 #include <string>
+
+#include "solvers/runners.h"
 
 namespace vardelmo {
 
-/// Solves one model file with SCIP under the shell's time limit and verbose
-/// answer, prints its block and appends its row. False, with nothing done,
-/// when the path does not end in "lp" (or no SCIP instance could be made).
-/// With a `solution_path`, a model with a solution leaves its best there.
-[[nodiscard]] bool run_scip_model(std::string model_path, const std::string& solution_path = {});
+/// Solves one model file with SCIP under `settings`, prints its block and
+/// hands back its result: none when no SCIP instance could be made. A model
+/// with a solution leaves its best at the job's `solution_path`, if any.
+[[nodiscard]] std::optional<ModelResult> run_scip_model(const ModelJob& job,
+                                                        const SolveSettings& settings);
 
 /// The version of the SCIP library the process runs with: "10.0.2".
 [[nodiscard]] std::string scip_library_version();

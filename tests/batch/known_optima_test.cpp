@@ -10,8 +10,8 @@
 namespace vardelmo {
 namespace {
 
-OutcomeFigures result(Outcome outcome, std::optional<double> z, bool maximize = false) {
-  OutcomeFigures figures;
+ModelResult result(Outcome outcome, std::optional<double> z, bool maximize = false) {
+  ModelResult figures;
   figures.outcome = outcome;
   figures.search.objective = z;
   figures.search.maximize = maximize;
@@ -55,7 +55,7 @@ TEST(KnownOptima, VerdictsFollowTheReferenceAndTheObjectiveSense) {
   const Reference unknown{Reference::Kind::Unknown, 0};
   struct Case {
     Reference reference;
-    OutcomeFigures figures;
+    ModelResult figures;
     Verdict verdict;
   };
   const std::vector<Case> cases = {

@@ -8,7 +8,7 @@
 
 #include "base/platform.h"
 #include "batch/batch_driver.h"
-#include "batch/workers.h"
+#include "worker/worker_main.h"
 #include "files.h"
 #include "shell/command_loop.h"
 #include "shell/settings.h"
@@ -74,7 +74,6 @@ const fs::path& fresh_workspace() {
 
 SessionOutput run_session(const std::string& input) {
   shell_settings = ShellSettings{};
-  result_rows.clear();
   model_files.clear();
 
   // The shell, the solver libraries and GLPK all go through C's standard

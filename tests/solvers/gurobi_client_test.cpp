@@ -12,7 +12,7 @@
 
 #include "solvers/outcome.h"
 #include "program.h"
-#include "base/shell_settings.h"
+#include "results/rows.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
 #include "solvers/runners.h"
@@ -150,56 +150,38 @@ TEST_F(GurobiLayer, ReleasingTheViewFreesNothingAndTheModelStaysUsable) {
 
 class GurobiRunner : public GurobiLayer {
  protected:
-  void SetUp() override {
-    GurobiLayer::SetUp();
-    shell_settings = ShellSettings{};
-    result_rows.clear();
-  }
-  void TearDown() override {
-    GurobiLayer::TearDown();
-    shell_settings = ShellSettings{};
-    result_rows.clear();
-  }
-  bool run(const std::string& path, const std::string& solution_path = {}) {
+  // The model's row.
+  std::string run(const std::string& path, const std::string& solution_path = {}) {
     testing::internal::CaptureStdout();
-    bool ran = false;
+    std::string row;
     try {
-      ran = run_gurobi_model(path, solution_path);
+      row = result_row(run_gurobi_model({path, solution_path}, settings));
     } catch (...) {
       output = testing::internal::GetCapturedStdout();
       throw;
     }
     output = testing::internal::GetCapturedStdout();
-    return ran;
+    return row;
   }
   static std::size_t position(const std::vector<std::string>& calls, const std::string& name) {
     return std::find(calls.begin(), calls.end(), name) - calls.begin();
   }
+  SolveSettings settings;
   std::string output;
 };
 
-TEST_F(GurobiRunner, SkipsPathsNotEndingInLpWithoutAnyCall) {
-  EXPECT_FALSE(run("/models/MODEL.LP"));
-  EXPECT_FALSE(run("/models/notes.txt"));
-  EXPECT_FALSE(run("p"));
-  EXPECT_EQ(output, "");
-  EXPECT_EQ(GRBstandin_callcount(), 0);
-}
-
 TEST_F(GurobiRunner, DefaultsSetNeitherParameter) {
-  shell_settings.verbose = "s";
-  shell_settings.time_limit = 0;
-  ASSERT_TRUE(run(kModel));
+  settings.verbose = true;
+  settings.time_limit = 0;
+  EXPECT_EQ(run(kModel).rfind("decimals.lp;", 0), 0u);
   std::vector<std::string> calls = names(recorded());
   EXPECT_EQ(position(calls, "GRBsetintparam"), calls.size());
   EXPECT_EQ(position(calls, "GRBsetdblparam"), calls.size());
-  EXPECT_EQ(result_rows.size(), 1u);
 }
 
 TEST_F(GurobiRunner, OutputFlagBeforeStartAndReadTimeLimitOnTheModelsEnvironmentAfter) {
-  shell_settings.verbose = "n";
-  shell_settings.time_limit = 30;
-  ASSERT_TRUE(run(kModel));
+  settings.time_limit = 30;
+  (void)run(kModel);
   std::vector<Call> calls = recorded();
   std::vector<std::string> order = names(calls);
   EXPECT_LT(position(order, "GRBsetintparam"), position(order, "GRBstartenv"));
@@ -215,17 +197,16 @@ TEST_F(GurobiRunner, OutputFlagBeforeStartAndReadTimeLimitOnTheModelsEnvironment
 // The soft limit ends a solve with a status; in Gurobi's GB of 10^9 bytes. A
 // solve that runs out of memory all the same failed.
 TEST_F(GurobiRunner, MemoryLimitInGigabytesAndASolveOutOfMemoryFails) {
-  shell_settings.verbose = "s";
-  shell_settings.mem_limit = 100;
-  ASSERT_TRUE(run(kModel));
+  settings.verbose = true;
+  settings.mem_limit = 100;
+  (void)run(kModel);
   EXPECT_NE(output.find("Set parameter SoftMemLimit to value 0.1048576\n"), std::string::npos)
       << output;
 
-  result_rows.clear();
   GRBstandin_failnext("GRBoptimize", GRB_ERROR_OUT_OF_MEMORY, "Out of memory");
   testing::internal::CaptureStderr();
   testing::internal::CaptureStdout();
-  EXPECT_TRUE(find_runner("GUROBI").run(kModel, ""));
+  const RunResult failed = find_runner("GUROBI").run({kModel, ""}, settings);
   output = testing::internal::GetCapturedStdout();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Erro do Gurobi (código 10001): Out of memory\n");
@@ -233,14 +214,14 @@ TEST_F(GurobiRunner, MemoryLimitInGigabytesAndASolveOutOfMemoryFails) {
       output,
       std::regex("(^|\n)NOME: decimals\\.lp\nTEMPO: [-+.e0-9]+\nSTATUS: ERRO NO SOLVER\n$")))
       << output;
-  ASSERT_EQ(result_rows.size(), 1u);
-  EXPECT_TRUE(std::regex_match(std::string(result_rows[0]),
+  ASSERT_TRUE(failed);
+  EXPECT_TRUE(std::regex_match(result_row(*failed),
                                std::regex("decimals\\.lp;[0-9.,]+;ERRO NO SOLVER;;")))
-      << result_rows[0];
+      << result_row(*failed);
 }
 
 TEST_F(GurobiRunner, ModelGoesBeforeEnvironmentOnEveryPath) {
-  shell_settings.time_limit = 10;
+  settings.time_limit = 10;
   test::TempFolder folder;
   for (const char* failing : {"", "GRBsetdblparam", "GRBoptimize", "GRBgetintattr", "GRBgetdblattr",
                               "GRBgetdblattrarray", "GRBgetstrattrelement"}) {
@@ -249,7 +230,7 @@ TEST_F(GurobiRunner, ModelGoesBeforeEnvironmentOnEveryPath) {
     if (*failing != '\0') GRBstandin_failnext(failing, 10003, "injected");
     bool raised_error = false;
     try {
-      run(kModel, folder / "decimals.sol");
+      (void)run(kModel, folder / "decimals.sol");
     } catch (const GRBException& error) {
       raised_error = true;
       EXPECT_EQ(error.getErrorCode(), 10003) << failing;
@@ -264,8 +245,6 @@ TEST_F(GurobiRunner, ModelGoesBeforeEnvironmentOnEveryPath) {
     EXPECT_LT(model_freed, position(calls, "GRBfreeenv")) << failing;
     EXPECT_EQ(calls.back(), "GRBfreeenv") << failing;
   }
-  // Only the run that raised nothing left a row.
-  EXPECT_EQ(result_rows.size(), 1u);
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "solvers/outcome.h"
 #include "base/platform.h"
-#include "base/shell_settings.h"
+#include "results/rows.h"
+#include "solvers/runners.h"
 #include "solvers/scip_runner.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -48,21 +48,17 @@ class ScipRunner : public ::testing::Test {
   void SetUp() override {
     SCIPstandinReset();
     SCIPstandinRecordCalls(1);
-    shell_settings = ShellSettings{};
-    result_rows.clear();
   }
-  void TearDown() override {
-    SCIPstandinReset();
-    shell_settings = ShellSettings{};
-    result_rows.clear();
-  }
-  bool run(const std::string& path) {
+  void TearDown() override { SCIPstandinReset(); }
+  // The model's row, if the run gave a result.
+  std::optional<std::string> run(const std::string& path) {
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    bool ran = run_scip_model(path);
+    const RunResult result = solve_model({path, ""}, settings);
     out = testing::internal::GetCapturedStdout();
     err = testing::internal::GetCapturedStderr();
-    return ran;
+    if (!result) return std::nullopt;
+    return result_row(*result);
   }
   static std::vector<std::string> calls() {
     std::vector<std::string> names;
@@ -76,6 +72,7 @@ class ScipRunner : public ::testing::Test {
     std::vector<std::string> all = calls();
     return std::find(all.begin(), all.end(), name) != all.end();
   }
+  SolveSettings settings;
   std::string out, err;
 };
 
@@ -85,12 +82,11 @@ TEST_F(ScipRunner, SkipsPathsNotEndingInLpWithoutAnyCall) {
   EXPECT_FALSE(run("l"));
   EXPECT_EQ(out + err, "");
   EXPECT_EQ(SCIPstandinGetNCalls(), 0);
-  EXPECT_TRUE(result_rows.empty());
 }
 
 TEST_F(ScipRunner, CallsInOrderWithLimitsAndSilencingAfterTheRead) {
-  shell_settings.time_limit = 10;
-  shell_settings.mem_limit = 100;
+  settings.time_limit = 10;
+  settings.mem_limit = 100;
   ASSERT_TRUE(run(kModel));
   std::vector<std::string> expected = {"SCIPcreate", "SCIPincludeDefaultPlugins",
                                        "SCIPcreateProbBasic", "SCIPreadProb",
@@ -104,11 +100,10 @@ TEST_F(ScipRunner, CallsInOrderWithLimitsAndSilencingAfterTheRead) {
 }
 
 TEST_F(ScipRunner, NoLimitAndVerboseTouchNeitherSetting) {
-  shell_settings.verbose = "s";
+  settings.verbose = true;
   ASSERT_TRUE(run(kModel));
   EXPECT_FALSE(called("SCIPsetRealParam"));
   EXPECT_FALSE(called("SCIPsetMessagehdlr"));
-  EXPECT_EQ(result_rows.size(), 1u);
 }
 
 TEST_F(ScipRunner, FailedCallsAreReportedAndTheRunGoesOn) {
@@ -117,32 +112,28 @@ TEST_F(ScipRunner, FailedCallsAreReportedAndTheRunGoesOn) {
   EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <0> in function call\n$")))
       << err;
   EXPECT_EQ(calls().back(), "SCIPfree");
-  EXPECT_EQ(result_rows.size(), 1u);
 
   // Out of memory, SCIP cannot tell what it found: the solver failed.
   for (const char* failing : {"SCIPreadProb", "SCIPsolve"}) {
-    result_rows.clear();
     SCIPstandinFailNext(failing, SCIP_NOMEMORY);
-    ASSERT_TRUE(run(kModel));
+    EXPECT_EQ(run(kModel), "decimals.lp;0,000000;ERRO NO SOLVER;;") << failing;
     // After the reading report of a model that was read.
     EXPECT_EQ(out.substr(out.find("NOME: ")),
               "NOME: decimals.lp\nTEMPO: 0\nSTATUS: ERRO NO SOLVER\n")
         << failing;
-    EXPECT_EQ(result_rows, std::vector<std::string>{"decimals.lp;0,000000;ERRO NO SOLVER;;"});
   }
 }
 
 TEST_F(ScipRunner, FailedReadSkipsSettingsAndSolveButFreesAndReports) {
-  shell_settings.time_limit = 10;
+  settings.time_limit = 10;
   SCIPstandinFailNext("SCIPreadProb", SCIP_READERROR);
-  ASSERT_TRUE(run(kModel));
+  EXPECT_EQ(run(kModel), "decimals.lp;0,000000;ERRO NA LEITURA DO MODELO;;");
   EXPECT_FALSE(called("SCIPsetRealParam"));
   EXPECT_FALSE(called("SCIPsolve"));
   EXPECT_EQ(calls().back(), "SCIPfree");
   EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-2> in function call\n$")))
       << err;
   EXPECT_EQ(out, "NOME: decimals.lp\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n");
-  EXPECT_EQ(result_rows, std::vector<std::string>{"decimals.lp;0,000000;ERRO NA LEITURA DO MODELO;;"});
 }
 
 TEST_F(ScipRunner, FailedCreationEndsTheRunWithoutARow) {
@@ -152,7 +143,6 @@ TEST_F(ScipRunner, FailedCreationEndsTheRunWithoutARow) {
   EXPECT_TRUE(std::regex_search(err, std::regex("(^|\n)\\[Functions\\.cpp:[0-9]+\\] ERROR: Error <-1> in function call\n$")))
       << err;
   EXPECT_EQ(out, "");
-  EXPECT_TRUE(result_rows.empty());
 }
 
 TEST_F(ScipRunner, FailedFreeIsReportedToo) {

@@ -1,6 +1,6 @@
-#include "batch/earlier_results.h"
+#include "results/earlier_results.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <utility>
 #include <filesystem>
 #include <system_error>
@@ -8,7 +8,7 @@
 
 #include "base/files.h"
 #include "base/platform.h"
-#include "solvers/results_file.h"
+#include "results/rows.h"
 
 namespace vardelmo {
 namespace {
@@ -68,26 +68,12 @@ bool split_lines(std::string_view text, std::vector<Line>& lines) {
   return true;
 }
 
-std::optional<Outcome> outcome_of(const std::string& word) {
-  for (int i = 0; i <= static_cast<int>(Outcome::SolverError); ++i)
-    if (word == outcome_word(static_cast<Outcome>(i))) return static_cast<Outcome>(i);
-  return std::nullopt;
-}
-
-/// A number as the files write it: digits, a decimal comma, six decimals.
-std::optional<double> time_of(const std::string& text) {
-  const std::size_t comma = text.find(',');
-  if (comma == std::string::npos || comma == 0 || text.size() - comma != 7) return std::nullopt;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (i != comma && (text[i] < '0' || text[i] > '9')) return std::nullopt;
-  return std::strtod((text.substr(0, comma) + "." + text.substr(comma + 1)).c_str(), nullptr);
-}
-
 /// The rows of a results file with `header` and `fields` fields a row, as
 /// views into `text`, which holds the file; none when the file is missing;
 /// false when it is not so made.
 bool read_file(const std::string& path, std::string_view header, std::size_t fields,
-               std::string& text, std::vector<Line>& rows) {
+               const std::vector<std::string>& solvers, std::string& text,
+               std::vector<Line>& rows) {
   std::error_code error;
   const std::filesystem::path native = platform::native_path(path, error);
   if (!error && std::filesystem::symlink_status(native, error).type() ==
@@ -100,7 +86,7 @@ bool read_file(const std::string& path, std::string_view header, std::size_t fie
   rows.erase(rows.begin());
   for (const Line& row : rows)
     if (row.fields.size() != fields || row.text.empty() || row.text.back() != ';' ||
-        (row.fields[0] != "SCIP" && row.fields[0] != "GUROBI") || !time_of(row.fields[2]) ||
+        std::find(solvers.begin(), solvers.end(), row.fields[0]) == solvers.end() || !number_of(row.fields[2]) ||
         !outcome_of(row.fields[3]))
       return false;
   return true;
@@ -109,13 +95,13 @@ bool read_file(const std::string& path, std::string_view header, std::size_t fie
 }  // namespace
 
 bool EarlierResults::read(const std::string& output_folder, const std::string& solver,
-                          std::string& file) {
+                          const std::vector<std::string>& solvers, std::string& file) {
   std::string results_text, details_text;
   std::vector<Line> results, details;
   file = results_file_path(output_folder);
-  if (!read_file(file, kResultsHeader, 5, results_text, results)) return false;
+  if (!read_file(file, kResultsHeader, 5, solvers, results_text, results)) return false;
   file = details_file_path(output_folder);
-  if (!read_file(file, kDetailsHeader, 10, details_text, details)) return false;
+  if (!read_file(file, kDetailsHeader, 10, solvers, details_text, details)) return false;
   // A details file that an earlier version of the program never wrote.
   std::unordered_map<std::string, std::string_view> detail_of;
   for (const Line& detail : details)
@@ -133,7 +119,7 @@ bool EarlierResults::read(const std::string& output_folder, const std::string& s
     else
       kept.detail = kept.row + ";;;;;";
     kept.outcome = outcome;
-    kept.seconds = *time_of(result.fields[2]);
+    kept.seconds = *number_of(result.fields[2]);
     kept.contradicts = kept.detail.size() >= 5 && kept.detail.compare(kept.detail.size() - 5, 5, ";NAO;") == 0;
     rows_.emplace(result.fields[1], std::move(kept));
   }

@@ -12,26 +12,14 @@
 
 namespace vardelmo {
 
-/// The results file of `folder`: "sol_stat.csv" after the separator, which
-/// is added even when the folder text ends with one.
-[[nodiscard]] std::string results_file_path(const std::string& folder);
-/// Its header.
-inline constexpr std::string_view kResultsHeader = "SOLVER;NOME;TEMPO;STATUS;Z";
-
-/// The details file of `folder`, "sol_detalhes.csv", named as the results file.
-[[nodiscard]] std::string details_file_path(const std::string& folder);
-inline constexpr std::string_view kDetailsHeader =
-    "SOLVER;NOME;TEMPO;STATUS;Z;LIMITANTE_DUAL;GAP;NOS;REFERENCIA;CONFERE";
-
 /// A results file of one batch over `entries` entries, brought up to date
 /// as entries finish: after each, the file at `path` holds `header` and the
-/// rows of the finished entries, in entry order, each after the solver's
-/// name.
+/// rows of the finished entries, in entry order, each after `solver`.
 class ResultsFile {
  public:
-  ResultsFile(std::string path, std::string_view header, std::size_t entries);
+  ResultsFile(std::string path, std::string_view header, std::string solver, std::size_t entries);
   /// Entry `entry` finished with this row (without its SOLVER field, as
-  /// OutcomeReport builds it: "NOME;TEMPO;STATUS;Z;"), or with none
+  /// rows.h builds it), or with none
   /// (std::nullopt: not a model, or no row). Entries may finish in any
   /// order, each once. The file is updated silently (a failure to write
   /// leaves the file as it was; the next update tries again with a full
@@ -49,9 +37,10 @@ class ResultsFile {
   std::filesystem::path native_path_;
   std::filesystem::path native_temporary_;
   std::string solver_;
-  // Rows in the order they came, and per entry the index of its row there
-  // (or kPending, kNoRow): a batch may have tens of thousands of entries.
-  TextList rows_;
+  // The batch's rows, in the order they came, and per entry the index of
+  // its row there (or kPending, kNoRow): so they are read in entry order,
+  // and a batch may have tens of thousands of entries.
+  TextList result_rows_;
   std::vector<std::uint32_t> slots_;
   // Every entry before done_ has finished; none from end_ on has.
   std::size_t done_ = 0;

@@ -6,8 +6,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
-#include "solvers/outcome.h"
+#include "results/model_result.h"
 
 namespace vardelmo {
 
@@ -25,12 +26,13 @@ struct EarlierRows {
 class EarlierResults {
  public:
   /// Reads the results files of `output_folder`. A missing file holds no
-  /// rows; a file that is not one this program writes gives false, with its
-  /// path in `file`, and nothing may overwrite it. Only rows of `solver`
+  /// rows; a file that is not one this program writes (whose SOLVER fields
+  /// are among `solvers`) gives false, with its path in `file`, and nothing
+  /// may overwrite it. Only rows of `solver`
   /// whose model came to an end (neither stopped by Ctrl+C nor lost with
   /// its process) are kept; of a name given twice, the first.
   [[nodiscard]] bool read(const std::string& output_folder, const std::string& solver,
-                          std::string& file);
+                          const std::vector<std::string>& solvers, std::string& file);
   [[nodiscard]] bool empty() const { return rows_.empty(); }
   /// The rows of the model named `name` (its file name), if kept.
   [[nodiscard]] const EarlierRows* find(const std::string& name) const;

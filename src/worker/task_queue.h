@@ -10,10 +10,46 @@
 #include <utility>
 #include <vector>
 
+#include "base/batch_settings.h"
+#include "base/files.h"
 #include "base/process.h"
-#include "batch/executor.h"
+#include "results/model_result.h"
+#include "solvers/runners.h"
 
 namespace vardelmo {
+
+/// What a model's run printed where the console could not show it as it
+/// happened: in another process.
+struct CapturedOutput {
+  std::string output;
+  std::string errors;
+};
+
+/// A model that ended, as the ways of running models hand it to the batch.
+struct EntryEnd {
+  std::size_t entry = 0;
+  /// What its run printed, for the batch to show as its block; none when it
+  /// showed on the console as it ran.
+  std::optional<CapturedOutput> captured;
+  /// None when the process solving it ended before the model did.
+  std::optional<RunResult> result;
+  /// Without a result: Ctrl+C ended it (else the solver failed).
+  bool interrupted = false;
+};
+
+/// When each model of a batch began to run, for the time of a model whose
+/// process died.
+class EntryClock {
+ public:
+  using Clock = std::chrono::steady_clock;
+  explicit EntryClock(std::size_t entries) : began_(entries) {}
+  void began(std::size_t entry) { began_[entry] = Clock::now(); }
+  /// Seconds since `entry` began; 0 for one that never ran.
+  [[nodiscard]] double seconds(std::size_t entry) const;
+
+ private:
+  std::vector<std::optional<Clock::time_point>> began_;
+};
 
 /// A batch's private folder for its workers' files. Removed, with whatever
 /// is left in it, when the object goes.
@@ -59,8 +95,10 @@ namespace queue_files {
 /// heartbeat, and reads what the workers logged into ended models.
 class TaskQueue {
  public:
-  /// `shared`: on a file system that workers on other machines use.
-  TaskQueue(const std::filesystem::path& base, bool held, bool shared, const BatchPlan& plan);
+  /// `shared`: on a file system that workers on other machines use. Each
+  /// model is solved under `settings`.
+  TaskQueue(const std::filesystem::path& base, bool held, bool shared, const FileNameList& models,
+            EntryClock& clock, SolveSettings settings);
 
   [[nodiscard]] bool usable() const { return folder_.usable() && beating_; }
   [[nodiscard]] const std::string& folder() const { return folder_.path(); }
@@ -121,6 +159,7 @@ class TaskQueue {
   bool shared_;
   const FileNameList& models_;
   EntryClock& clock_;
+  SolveSettings settings_;
   std::vector<State> states_;
   std::map<std::string, Worker> workers_;
   std::deque<EntryEnd> ended_;

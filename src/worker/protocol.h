@@ -1,4 +1,7 @@
 #pragma once
+// What the shell and its workers tell each other through the files of a
+// batch's task folder (task_queue.h), each in one text form written once and
+// read once.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -6,20 +9,24 @@
 #include <utility>
 #include <vector>
 
-#include "batch/executor.h"
+#include "base/batch_settings.h"
+#include "results/model_result.h"
+#include "solvers/runners.h"
 
 namespace vardelmo {
 
+/// The first line of a worker's order: no command script a user feeds the
+/// shell starts with it.
+inline constexpr std::string_view kOrderMagic = "\x7fVARDELMO WORKER 3\n";
+
 /// What a worker process is told: this program started again, which reads
 /// its order from standard input, then takes the models of a batch's task
-/// list one after another (worker_files.h) until none is left, solving each
-/// with the runner code the shell itself uses.
+/// list one after another until none is left, solving each with the runner
+/// code the shell itself uses.
 struct WorkerOrder {
-  std::string solver;
-  double time_limit = 0;
-  std::string verbose;
-  /// MB for the solver; 0: no limit, and no cap on the worker.
-  std::size_t mem_limit = 0;
+  /// The batch's settings for each solve; with a memory limit, also a cap
+  /// on the worker.
+  SolveSettings settings;
   /// The batch's task folder.
   std::string folder;
   /// The batch's entries: task files are numbered below this.
@@ -50,10 +57,9 @@ struct WorkerOrder {
 [[nodiscard]] std::optional<std::vector<std::pair<std::size_t, ModelJob>>> decode_task_list(
     std::string_view text, std::size_t entries);
 
-/// A model's result as bytes, and back: none when they are not a whole
-/// result.
-[[nodiscard]] std::string encode_worker_result(const ModelResult& result);
-[[nodiscard]] std::optional<ModelResult> decode_worker_result(std::string_view bytes);
+/// A run's result as bytes, and back: none when they are not a whole one.
+[[nodiscard]] std::string encode_worker_result(const RunResult& result);
+[[nodiscard]] std::optional<RunResult> decode_worker_result(std::string_view bytes);
 
 /// One entry of a worker's log: it took a model, or the model ended. An
 /// ended model's console block is what the worker's standard output and
@@ -66,15 +72,11 @@ struct WorkerRecord {
   std::optional<std::size_t> output_end;
   std::optional<std::size_t> errors_end;
   /// For an ended model; none when the bytes were no result.
-  std::optional<ModelResult> result;
+  std::optional<RunResult> result;
 };
 [[nodiscard]] std::string encode_worker_record(const WorkerRecord& record);
 /// Takes the first whole record off `log`; false (and `log` as it was) when
 /// it holds none yet.
 [[nodiscard]] bool take_worker_record(std::string_view& log, WorkerRecord& record);
-
-/// When this process was started as a worker: does its work and returns
-/// true, and the process should end. False for the shell.
-[[nodiscard]] bool serve_as_worker();
 
 }  // namespace vardelmo

@@ -1,4 +1,4 @@
-#include "batch/workers.h"
+#include "worker/protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +11,15 @@ namespace {
 
 // A model path may hold any byte but NUL; an order, task, result or log
 // record cut short or with bytes after it is none.
-TEST(WorkerFiles, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
-  const WorkerOrder order{"GUROBI", 0.1, "s", 999999999, "/tmp/a b\n", 12, "L3", true};
+TEST(WorkerProtocol, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
+  const WorkerOrder order{{"GUROBI", 0.1, true, 999999999}, "/tmp/a b\n", 12, "L3", true};
   const std::string text = encode_worker_order(order);
   const std::optional<WorkerOrder> back = decode_worker_order(text);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->solver, order.solver);
-  EXPECT_EQ(back->time_limit, order.time_limit);
-  EXPECT_EQ(back->verbose, order.verbose);
-  EXPECT_EQ(back->mem_limit, order.mem_limit);
+  EXPECT_EQ(back->settings.solver, order.settings.solver);
+  EXPECT_EQ(back->settings.time_limit, order.settings.time_limit);
+  EXPECT_TRUE(back->settings.verbose);
+  EXPECT_EQ(back->settings.mem_limit, order.settings.mem_limit);
   EXPECT_EQ(back->folder, order.folder);
   EXPECT_EQ(back->entries, order.entries);
   EXPECT_EQ(back->name, order.name);
@@ -41,21 +41,23 @@ TEST(WorkerFiles, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
   EXPECT_FALSE(decode_task_list(list, 2));
   EXPECT_FALSE(decode_task_list(list.substr(1), 3));
 
-  ModelResult row{"a\n;b.lp;0,500000;SOL OTIMA;1,000000;", {}};
-  row.figures = {Outcome::TimeLimit, 0.1, {-0.1, 1e-300, std::nullopt, 7, true}};
+  const ModelResult row{"a\n;b.lp", Outcome::TimeLimit, 0.1, 1e20,
+                        {-0.1, 1e-300, std::nullopt, 7, true}};
   const std::string bytes = encode_worker_result(row);
-  const std::optional<ModelResult> back_row = decode_worker_result(bytes);
-  ASSERT_TRUE(back_row);
-  EXPECT_EQ(back_row->row, row.row);
-  const OutcomeFigures& figures = back_row->figures;
-  EXPECT_EQ(figures.outcome, Outcome::TimeLimit);
-  EXPECT_EQ(figures.seconds, 0.1);
-  EXPECT_EQ(figures.search.objective, -0.1);
-  EXPECT_EQ(figures.search.dual_bound, 1e-300);
-  EXPECT_EQ(figures.search.gap_percent, std::nullopt);
-  EXPECT_EQ(figures.search.nodes, 7);
-  EXPECT_TRUE(figures.search.maximize);
-  EXPECT_EQ(decode_worker_result(encode_worker_result(ModelResult{}))->row, std::nullopt);
+  const std::optional<RunResult> back_row = decode_worker_result(bytes);
+  ASSERT_TRUE(back_row && *back_row);
+  const ModelResult& result = **back_row;
+  EXPECT_EQ(result.name, row.name);
+  EXPECT_EQ(result.outcome, Outcome::TimeLimit);
+  EXPECT_EQ(result.seconds, 0.1);
+  EXPECT_EQ(result.z, 1e20);
+  EXPECT_EQ(result.search.objective, -0.1);
+  EXPECT_EQ(result.search.dual_bound, 1e-300);
+  EXPECT_EQ(result.search.gap_percent, std::nullopt);
+  EXPECT_EQ(result.search.nodes, 7);
+  EXPECT_TRUE(result.search.maximize);
+  const std::optional<RunResult> none = decode_worker_result(encode_worker_result(std::nullopt));
+  EXPECT_TRUE(none && !*none);
   for (std::size_t cut = 0; cut < bytes.size(); ++cut)
     EXPECT_FALSE(decode_worker_result(bytes.substr(0, cut))) << cut;
   EXPECT_FALSE(decode_worker_result(bytes + "\n"));
@@ -80,8 +82,8 @@ TEST(WorkerFiles, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
   EXPECT_TRUE(ended.ended);
   EXPECT_EQ(ended.output_end, 1234u);
   EXPECT_EQ(ended.errors_end, std::nullopt);
-  ASSERT_TRUE(ended.result);
-  EXPECT_EQ(ended.result->row, row.row);
+  ASSERT_TRUE(ended.result && *ended.result);
+  EXPECT_EQ((*ended.result)->name, row.name);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "batch/worker_files.h"
+#include "worker/task_queue.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,13 +8,13 @@
 #include <random>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/process.h"
-#include "base/shell_settings.h"
-#include "batch/workers.h"
+#include "worker/protocol.h"
 
 namespace vardelmo {
 namespace {
@@ -137,13 +137,19 @@ std::string text_between(const std::string& path, std::size_t from,
 
 }  // namespace
 
+double EntryClock::seconds(std::size_t entry) const {
+  if (!began_[entry]) return 0;
+  return std::chrono::duration<double>(Clock::now() - *began_[entry]).count();
+}
+
 TaskQueue::TaskQueue(const std::filesystem::path& base, bool held, bool shared,
-                     const BatchPlan& plan)
+                     const FileNameList& models, EntryClock& clock, SolveSettings settings)
     : folder_(base, held),
       shared_(shared),
-      models_(plan.models),
-      clock_(plan.clock),
-      states_(plan.models.size(), State::None) {
+      models_(models),
+      clock_(clock),
+      settings_(std::move(settings)),
+      states_(models.size(), State::None) {
   if (!folder_.usable()) return;
   last_beat_ = std::chrono::steady_clock::now() - kBeat;
   beat();
@@ -178,8 +184,7 @@ bool TaskQueue::publish(std::string& why) {
 
 bool TaskQueue::write_order(const std::string& worker, std::string& why) const {
   const std::string path = file_of(worker, ".in");
-  const WorkerOrder order{shell_settings.solver, shell_settings.time_limit, shell_settings.verbose,
-                          shell_settings.mem_limit, folder(), states_.size(), worker, shared_};
+  const WorkerOrder order{settings_, folder(), states_.size(), worker, shared_};
   if (write_whole_file(path, encode_worker_order(order))) return true;
   why = path + ": não foi possível escrever";
   return false;

@@ -15,10 +15,9 @@
 #include "base/console.h"
 #include "base/platform.h"
 #include "base/process.h"
-#include "base/shell_settings.h"
-#include "batch/executor.h"
-#include "batch/worker_files.h"
-#include "batch/workers.h"
+#include "executors/executor.h"
+#include "worker/protocol.h"
+#include "worker/task_queue.h"
 #include "cluster/slurm.h"
 
 namespace vardelmo {
@@ -69,10 +68,16 @@ constexpr std::size_t kMostTasks = 1000;
 
 class SlurmTasks final : public Executor {
  public:
+  // The whole batch goes into the queue at once; at most `jobs` tasks take
+  // from it.
   SlurmTasks(const std::string& output_folder, const BatchPlan& plan)
-      // Not held: nothing sweeps the output folder, often a network file
-      // system whose locks may be slow or missing.
-      : queue_(std::filesystem::path(output_folder), false, true, plan), jobs_(plan.jobs) {}
+      : Executor(std::numeric_limits<std::size_t>::max(), false),
+        // Not held: nothing sweeps the output folder, often a network file
+        // system whose locks may be slow or missing.
+        queue_(std::filesystem::path(output_folder), false, true, plan.models, plan.clock,
+               plan.settings.solve),
+        settings_(plan.settings.solve),
+        jobs_(plan.settings.jobs) {}
 
   ~SlurmTasks() override {
     // Tasks still waiting for a node would find nothing left to do.
@@ -84,21 +89,16 @@ class SlurmTasks final : public Executor {
   bool usable() const { return queue_.usable(); }
   /// Killed shells' folders would pile up in the output folder for good.
   void remove_silent_neighbours() const { queue_.remove_silent_neighbours(); }
-  // The whole batch goes into the queue at once; at most `jobs` tasks take
-  // from it.
-  std::size_t slots() const override { return std::numeric_limits<std::size_t>::max(); }
-  CtrlC ctrl_c() const override { return CtrlC::Noted; }
-
-  Start start(std::size_t entry, const ModelJob& job) override {
+  bool start(std::size_t entry, const ModelJob& job) override {
     std::string why;
     const std::optional<ModelJob> absolute = absolute_job(job, why);
     if (absolute) {
       queue_.add(entry, *absolute);
-      return Start::Running;
+      return true;
     }
     print_error("Não foi possível preparar a tarefa do modelo " + job.model_path + ": " + why +
                 "; nenhum modelo foi enviado.\n");
-    return Start::Failed;
+    return false;
   }
 
   bool dispatch() override {
@@ -110,14 +110,13 @@ class SlurmTasks final : public Executor {
   }
 
   // Slurm is asked once a call: at once the first time, then after `at_most`
-  // (cut short by Ctrl+C).
-  std::optional<EntryEnd> wait_for_any(const Interruption& interruption,
-                                       std::chrono::milliseconds at_most) override {
+  // (cut short by Ctrl+C, which ends every model still running, unsolved).
+  std::optional<EntryEnd> wait_for_any(std::chrono::milliseconds at_most) override {
     if (std::optional<EntryEnd> ended = queue_.next_ended()) return ended;
     const auto until = std::chrono::steady_clock::now() + at_most;
-    while (polled_ && !interruption.raised() && std::chrono::steady_clock::now() < until)
+    while (polled_ && !ctrl_c_.raised() && std::chrono::steady_clock::now() < until)
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    if (interruption.raised())
+    if (ctrl_c_.raised())
       stop_all();
     else
       poll();
@@ -146,9 +145,9 @@ class SlurmTasks final : public Executor {
     request.tasks = static_cast<int>(tasks);
     // Slurm's limit covers a task's share; the worker keeps each model to its own.
     request.time_limit_minutes = cluster::task_time_limit_minutes(
-        shell_settings.time_limit, (models + tasks - 1) / tasks);
-    if (shell_settings.mem_limit != 0)
-      request.memory_megabytes = worker_memory_cap(shell_settings.mem_limit);
+        settings_.time_limit, (models + tasks - 1) / tasks);
+    if (settings_.mem_limit != 0)
+      request.memory_megabytes = worker_memory_cap(settings_.mem_limit);
     request.program = platform::program_path();
     if (request.program.empty()) {
       why = "o arquivo do programa foi substituído desde que o shell começou";
@@ -226,7 +225,10 @@ class SlurmTasks final : public Executor {
   }
 
   TaskQueue queue_;
+  SolveSettings settings_;
   std::size_t jobs_;
+  // Only noted: the tasks on the nodes never see it, and are cancelled.
+  platform::InterruptFlag ctrl_c_;
   std::vector<Array> arrays_;
   bool polled_ = false;
   bool told_unreachable_ = false;

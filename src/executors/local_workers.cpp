@@ -10,8 +10,8 @@
 #include "base/console.h"
 #include "base/platform.h"
 #include "base/process.h"
-#include "batch/executor.h"
-#include "batch/worker_files.h"
+#include "executors/executor.h"
+#include "worker/task_queue.h"
 
 namespace vardelmo {
 namespace {
@@ -28,17 +28,20 @@ constexpr std::chrono::milliseconds kLogRead{20};
 
 class LocalWorkers final : public Executor {
  public:
-  LocalWorkers(std::size_t slots, const BatchPlan& plan)
-      : queue_(temporary_folder(), true, false, plan), workers_(slots), names_(slots) {}
+  // The whole batch goes into the queue at once; at most `workers` take
+  // from it.
+  LocalWorkers(std::size_t workers, const BatchPlan& plan)
+      : Executor(std::numeric_limits<std::size_t>::max(), false),
+        queue_(temporary_folder(), true, false, plan.models, plan.clock, plan.settings.solve),
+        workers_(workers),
+        names_(workers),
+        ctrl_c_(workers) {}
 
   bool usable() const { return queue_.usable(); }
-  std::size_t slots() const override { return std::numeric_limits<std::size_t>::max(); }
-  CtrlC ctrl_c() const override { return CtrlC::Workers; }
-  std::size_t local_workers() const override { return workers_.size(); }
 
-  Start start(std::size_t entry, const ModelJob& job) override {
+  bool start(std::size_t entry, const ModelJob& job) override {
     queue_.add(entry, job);
-    return Start::Running;
+    return true;
   }
 
   bool dispatch() override {
@@ -56,8 +59,7 @@ class LocalWorkers final : public Executor {
     return false;
   }
 
-  std::optional<EntryEnd> wait_for_any(const Interruption&,
-                                       std::chrono::milliseconds at_most) override {
+  std::optional<EntryEnd> wait_for_any(std::chrono::milliseconds at_most) override {
     const auto until = std::chrono::steady_clock::now() + at_most;
     for (;;) {
       if (std::optional<EntryEnd> ended = queue_.next_ended()) return ended;
@@ -113,6 +115,9 @@ class LocalWorkers final : public Executor {
   TaskQueue queue_;
   std::vector<platform::WorkerProcess> workers_;
   std::vector<std::string> names_;
+  // Ctrl+C reaches the workers' solvers, which stop their models as in the
+  // shell's own process; the batch goes on.
+  platform::WorkerInterrupts ctrl_c_;
   std::size_t started_workers_ = 0;
   std::size_t silent_ends_ = 0;
   bool started_ = false;
@@ -124,12 +129,12 @@ std::unique_ptr<Executor> open_local_workers(const BatchPlan& plan) {
   // Those of killed shells would pile up for good.
   remove_abandoned_task_folders(temporary_folder());
   // Any number may be typed; workers beyond the batch's entries would be idle.
-  const std::size_t slots = std::max<std::size_t>(1, std::min(plan.jobs, plan.models.size()));
+  const std::size_t slots = std::max<std::size_t>(1, std::min(plan.settings.jobs, plan.models.size()));
   auto workers = std::make_unique<LocalWorkers>(slots, plan);
   if (workers->usable()) return workers;
   print_error("Não foi possível criar uma pasta temporária para os processos; os modelos são "
               "resolvidos um a um pelo próprio shell.\n");
-  return in_process_executor();
+  return in_process_executor(plan.settings.solve);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "solvers/results_file.h"
+#include "results/results_file.h"
 
 #include <algorithm>
 #include <climits>
@@ -8,7 +8,6 @@
 #include <system_error>
 #include <utility>
 
-#include "base/shell_settings.h"
 
 namespace vardelmo {
 namespace {
@@ -27,22 +26,15 @@ bool put(std::FILE* file, std::string_view text) {
 
 }  // namespace
 
-std::string results_file_path(const std::string& folder) {
-  return folder + platform::path_separator + "sol_stat.csv";
-}
-
-std::string details_file_path(const std::string& folder) {
-  return folder + platform::path_separator + "sol_detalhes.csv";
-}
-
-ResultsFile::ResultsFile(std::string path, std::string_view header, std::size_t entries)
+ResultsFile::ResultsFile(std::string path, std::string_view header, std::string solver,
+                         std::size_t entries)
     : path_(std::move(path)),
       header_(header),
       // A crash or a full disk in the middle of a rewrite must not cost the
       // rows already on disk: it is written beside the file, then put in
       // its place.
       temporary_(path_ + ".tmp"),
-      solver_(shell_settings.solver),
+      solver_(std::move(solver)),
       slots_(entries, kPending),
       done_bytes_(header.size() + std::strlen(platform::line_end)) {
   std::error_code error;
@@ -52,7 +44,7 @@ ResultsFile::ResultsFile(std::string path, std::string_view header, std::size_t 
 
 std::uint64_t ResultsFile::line_size(std::size_t entry) const {
   if (slots_[entry] >= kNoRow) return 0;
-  return solver_.size() + 1 + rows_[slots_[entry]].size() + std::strlen(platform::line_end);
+  return solver_.size() + 1 + result_rows_[slots_[entry]].size() + std::strlen(platform::line_end);
 }
 
 void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row) {
@@ -60,8 +52,8 @@ void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row)
   // Where the entry's line goes: after those of the finished entries before it.
   std::uint64_t offset = done_bytes_;
   for (std::size_t before = done_; before < entry; ++before) offset += line_size(before);
-  slots_[entry] = row ? static_cast<std::uint32_t>(rows_.size()) : kNoRow;
-  if (row) rows_.push_back(*row);
+  slots_[entry] = row ? static_cast<std::uint32_t>(result_rows_.size()) : kNoRow;
+  if (row) result_rows_.push_back(*row);
   while (done_ < slots_.size() && slots_[done_] != kPending) done_bytes_ += line_size(done_++);
   end_ = std::max(end_, entry + 1);
   // Without a row the file's content stays the same; before the first row
@@ -73,7 +65,7 @@ void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row)
   std::string lines;
   for (std::size_t next = entry; next < end_; ++next) {
     if (slots_[next] >= kNoRow) continue;
-    lines.append(solver_).append(";").append(rows_[slots_[next]]).append(platform::line_end);
+    lines.append(solver_).append(";").append(result_rows_[slots_[next]]).append(platform::line_end);
   }
   if (!stamp_ || !write_in_place(offset, lines)) rewrite_whole();
 }
@@ -115,7 +107,7 @@ void ResultsFile::rewrite_whole() {
   for (std::size_t entry = 0; written && entry < end_; ++entry) {
     if (slots_[entry] >= kNoRow) continue;
     written = put(file.get(), solver_) && put(file.get(), ";") &&
-              put(file.get(), rows_[slots_[entry]]) && put(file.get(), platform::line_end);
+              put(file.get(), result_rows_[slots_[entry]]) && put(file.get(), platform::line_end);
   }
   written = written && std::fflush(file.get()) == 0;
   // Renaming keeps the stamp.
