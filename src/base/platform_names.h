@@ -1,0 +1,14 @@
+#pragma once
+// The names that differ by system, for the shared code of platform.cpp;
+// each system's file defines them.
+
+namespace vardelmo::platform::names {
+
+/// The locales tried for Portuguese texts, in that order; nullptr ends it.
+extern const char* const kPortugueseLocales[];
+/// The Gurobi library's file names, newest first; nullptr ends it.
+extern const char* const kGurobiLibraries[];
+/// Where under GUROBI_HOME the library is.
+extern const char* const kGurobiHomeLibraryFolder;
+
+}  // namespace vardelmo::platform::names
