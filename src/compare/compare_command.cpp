@@ -1,7 +1,8 @@
 #include "compare/compare_command.h"
 
-#include <cctype>
 #include <cstdio>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "base/console.h"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
+#include <utility>
 
 #include "results/rows.h"
 
@@ -106,15 +108,30 @@ std::string chart(const std::string& id, const std::vector<Run>& runs,
   svg += "<text transform=\"translate(14 " + svg_number(plot_y(0.5)) +
          ") rotate(-90)\" text-anchor=\"middle\">" + y_title + "</text>\n";
   for (std::size_t r = 0; r < runs.size(); ++r) {
-    std::string points;
+    // A point on the line through the two before it, at the drawing's
+    // resolution, takes the place of the last: thousands of models draw
+    // with a few hundred points.
+    std::vector<std::pair<std::string, std::string>> kept;
+    auto add = [&kept](double x, double y) {
+      std::pair<std::string, std::string> point{svg_number(plot_x(x)), svg_number(plot_y(y))};
+      if (!kept.empty() && kept.back() == point) return;
+      const std::size_t n = kept.size();
+      if (n >= 2 && ((kept[n - 1].first == point.first && kept[n - 2].first == point.first) ||
+                     (kept[n - 1].second == point.second && kept[n - 2].second == point.second)))
+        kept.back() = std::move(point);
+      else
+        kept.push_back(std::move(point));
+    };
     double y = 0;
-    points += svg_number(plot_x(0)) + "," + svg_number(plot_y(0));
+    add(0, 0);
     for (const CurvePoint& p : fractions[r]) {
-      points += " " + svg_number(plot_x(p.x)) + "," + svg_number(plot_y(y));
+      add(p.x, y);
       y = p.y;
-      points += " " + svg_number(plot_x(p.x)) + "," + svg_number(plot_y(y));
+      add(p.x, y);
     }
-    points += " " + svg_number(plot_x(1)) + "," + svg_number(plot_y(y));
+    add(1, y);
+    std::string points;
+    for (const auto& [px, py] : kept) points += (points.empty() ? "" : " ") + px + "," + py;
     svg += "<polyline class=\"curva\" data-execucao=\"" + escaped(runs[r].label) +
            "\" stroke=\"" + colour(r) + "\" stroke-dasharray=\"" + dashes(r) + "\" points=\"" + points + "\"/>\n";
   }

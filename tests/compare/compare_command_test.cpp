@@ -5,6 +5,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <cstdlib>
 #include <sstream>
 
 #include "batch.h"
