@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -503,6 +504,52 @@ bool conversion(int rounds) {
   return ratio <= 1.05;
 }
 
+// Two results folders of `count` models each (times spread over a minute,
+// some stopped at the limit, nodes and bounds in the details), compared.
+bool comparison(int rounds, int count) {
+  Scratch scratch;
+  std::mt19937 random(1);
+  std::exponential_distribution<double> time(0.1);
+  std::uniform_int_distribution<int> nodes(1, 1000);
+  for (const char* run : {"a", "b"}) {
+    const fs::path folder = scratch.path() / run;
+    fs::create_directories(folder);
+    std::string stat = "SOLVER;NOME;TEMPO;STATUS;Z\n";
+    std::string details = "SOLVER;NOME;TEMPO;STATUS;Z;LIMITANTE_DUAL;GAP;NOS;REFERENCIA;CONFERE\n";
+    auto comma = [](double value) {
+      std::string text = std::to_string(value);  // "%f"
+      std::replace(text.begin(), text.end(), '.', ',');
+      return text;
+    };
+    for (int i = 0; i < count; ++i) {
+      const double seconds = std::min(time(random), 60.0);
+      const char* status = seconds < 60 ? "SOL OTIMA" : "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+      const std::string row = "SCIP;modelo_" + std::to_string(i) + ".lp;" + comma(seconds) + ";" +
+                              status + ";" + comma(1000.0 + i) + ";";
+      stat += row + "\n";
+      details += row + comma(1000.0 + i) + ";0,000000;" + comma(nodes(random)) + ";;;\n";
+    }
+    write_text(folder / "sol_stat.csv", stat);
+    write_text(folder / "sol_detalhes.csv", details);
+  }
+  const fs::path report = scratch.path() / "relatorio";
+  fs::create_directories(report);
+  const Command compare{{VARDELMO_BINARY},
+                        "compare\n" + (scratch.path() / "a").string() + "\n" +
+                            (scratch.path() / "b").string() + "\n\n" + report.string() + "\nexit\n",
+                        scratch.path()};
+  std::vector<double> seconds;
+  run(compare, scratch.path());
+  for (int i = 0; i < rounds; ++i) seconds.push_back(run(compare, scratch.path()).seconds);
+  const double taken = median(seconds);
+  const double page_mb = fs::file_size(report / "relatorio.html") / 1e6;
+  const bool met = taken <= 1 && page_mb <= 3;
+  std::printf("Comparison: two folders of %d models, median of %d rounds\n", count, rounds);
+  std::printf("  vardelmo compare  %8.3f s (target <= 1 s), page %.2f MB (target <= 3 MB): %s\n",
+              taken, page_mb, verdict(met));
+  return met;
+}
+
 void print_machine() {
   std::string cpu = first_line_with("/proc/cpuinfo", "model name");
   cpu.erase(0, cpu.find_first_not_of(' '));
@@ -520,9 +567,9 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
   if (rounds < 1 || (which != "all" && which != "batch" && which != "models" &&
                      which != "conversion" && which != "parallel" && which != "cluster" &&
-                     which != "queue")) {
+                     which != "queue" && which != "compare")) {
     std::fprintf(stderr,
-                 "usage: %s [all|batch|models|conversion|parallel|cluster|queue] [ROUNDS]\n",
+                 "usage: %s [all|batch|models|conversion|parallel|cluster|queue|compare] [ROUNDS]\n",
                  argv[0]);
     return 2;
   }
@@ -532,6 +579,7 @@ int main(int argc, char** argv) {
     if (which == "all" || which == "batch") met = batch(rounds) && met;
     if (which == "all" || which == "models") met = per_model_and_memory(rounds) && met;
     if (which == "all" || which == "conversion") met = conversion(rounds) && met;
+    if (which == "all" || which == "compare") met = comparison(rounds, 10000) && met;
     if (which == "all" || which == "parallel" || which == "queue") met = parallel(rounds) && met;
     if (which == "all" || which == "parallel") met = parallel_memory(rounds, 2000) && met;
     // Only on request: it needs the Slurm test cluster.

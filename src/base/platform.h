@@ -19,9 +19,13 @@ namespace vardelmo::platform {
 inline constexpr char path_separator = '\\';
 /// What a text-mode stream writes for "\n"; files written byte by byte use it.
 inline constexpr const char* line_end = "\r\n";
+/// The character set of the program's texts and files (the compiler writes
+/// its literals in it), as an HTML page declares it.
+inline constexpr const char* text_charset = "windows-1252";
 #else
 inline constexpr char path_separator = '/';
 inline constexpr const char* line_end = "\n";
+inline constexpr const char* text_charset = "utf-8";
 #endif
 
 /// Makes the process Portuguese, where a Portuguese locale is installed, for

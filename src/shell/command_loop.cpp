@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/console.h"
+#include "compare/compare_command.h"
 #include "convert/mod_conversion.h"
 #include "shell/banner.h"
 #include "shell/settings.h"
@@ -39,6 +40,8 @@ const Command kCommands[] = {
      "retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)"},
     {"mem_limit", set_mem_limit, false,
      "memória máxima por modelo em MB (0 = sem limite, padrão 0)"},
+    {"compare", compare_results_folders, false,
+     "comparar as pastas de resultados de vários lotes e gerar um relatório (csv e html)"},
     {"mod_lp", convert_mod_folder, false,
      "converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
      "o programa só funciona se o executável estiver na mesma pasta dos modelos."},

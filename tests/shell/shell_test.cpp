@@ -18,6 +18,7 @@ const std::string kHelp =
     " save_sol       gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)\n"
     " resume         retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)\n"
     " mem_limit      memória máxima por modelo em MB (0 = sem limite, padrão 0)\n"
+    " compare        comparar as pastas de resultados de vários lotes e gerar um relatório (csv e html)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
