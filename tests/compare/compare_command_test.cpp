@@ -24,6 +24,14 @@ std::vector<std::string> split(const std::string& text, char by) {
   if (!text.empty() && text.back() == by) parts.emplace_back();
   return parts;
 }
+// As the program writes its files: CR LF on Windows.
+std::string with_program_line_ends(const std::string& text) {
+#ifdef _WIN32
+  return std::regex_replace(text, std::regex("\n"), "\r\n");
+#else
+  return text;
+#endif
+}
 double number(const std::string& text) {
   return std::stod(std::regex_replace(text, std::regex(","), "."));
 }
@@ -47,8 +55,8 @@ class Compare : public ::testing::Test {
                                     "bell5.lp;$1;SOL OTIMA;9966406"));
     }
     write_file(folders->old.path() / "sol_stat.csv",
-               read_file(folders->b.path() / "sol_stat.csv") +
-                   "SCIP;\"a;b\"\"c.lp\";1,000000;SOL OTIMA;2,000000;\n");
+               with_program_line_ends(read_text_file(folders->b.path() / "sol_stat.csv") +
+                                      "SCIP;\"a;b\"\"c.lp\";1,000000;SOL OTIMA;2,000000;\n"));
   }
   static void TearDownTestSuite() { delete folders; }
   struct Folders {
