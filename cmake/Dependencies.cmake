@@ -1,7 +1,19 @@
-# GLPK (mod_lp, and the engine behind the solver stand-ins), then SCIP (the
-# installed library when found, else our stand-in) and Gurobi.
+# GLPK (mod_lp, and the engine behind the solver stand-ins), GNU Readline
+# (the shell's line editing on Linux), then SCIP (the installed library when
+# found, else our stand-in) and Gurobi.
 
 find_package(GLPK REQUIRED)
+if(NOT WIN32)
+  # Debian's libreadline-dev; the Windows console edits lines by itself.
+  find_path(READLINE_INCLUDE_DIR readline/readline.h)
+  find_library(READLINE_LIBRARY readline)
+  if(NOT READLINE_INCLUDE_DIR OR NOT READLINE_LIBRARY)
+    message(FATAL_ERROR "GNU Readline not found (Debian: libreadline-dev; scripts/setup installs it)")
+  endif()
+  add_library(Readline::Readline UNKNOWN IMPORTED)
+  set_target_properties(Readline::Readline PROPERTIES IMPORTED_LOCATION "${READLINE_LIBRARY}"
+    INTERFACE_INCLUDE_DIRECTORIES "${READLINE_INCLUDE_DIR}")
+endif()
 if(WIN32)
   # The SCIP stand-in is a libscip.dll too: it and the programs linked with
   # it get a folder of their own, away from the real library.

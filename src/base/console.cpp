@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "base/platform_line_editor.h"
 #include "base/process.h"
 
 namespace vardelmo {
@@ -73,9 +74,19 @@ bool read_line(std::string& line) {
   return !line.empty();
 }
 
-bool ask(const char* prompt, std::string& answer) {
-  print(prompt);
-  return read_line(answer);
+bool ask(const char* prompt, std::string& answer, const Completion& completion) {
+  if (!platform::lines_are_edited()) {
+    print(prompt);
+    return read_line(answer);
+  }
+  // The editor writes the prompt itself, to be able to redraw the line.
+  wipe_passing_line();
+  std::fflush(stdout);
+  const bool typed = platform::edit_line(prompt, completion, answer);
+  // An accepted line shows its end; at the end of input the cursor stays
+  // after the prompt.
+  at_line_start = typed;
+  return typed;
 }
 
 }  // namespace vardelmo

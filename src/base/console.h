@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vardelmo {
 
@@ -33,7 +34,19 @@ void wipe_passing_line();
 /// so an old answer can never be acted on again.
 [[nodiscard]] bool read_line(std::string& line);
 
-/// Writes `prompt` and reads the answer. False as for read_line.
-[[nodiscard]] bool ask(const char* prompt, std::string& answer);
+/// What Tab offers while an answer is typed where lines are edited (a
+/// terminal on Linux: platform_line_editor.h); the plain reading ignores it.
+struct Completion {
+  enum class Kind { None, Words, Paths };
+  Kind kind = Kind::None;
+  /// For Words: the answers offered, each completed whole.
+  std::vector<std::string> words;
+};
+
+/// Writes `prompt` and reads the answer: on a terminal on both sides, where
+/// this system has one, through the line editor, with history and
+/// `completion`; otherwise as read_line does. False as for read_line.
+[[nodiscard]] bool ask(const char* prompt, std::string& answer,
+                       const Completion& completion = {});
 
 }  // namespace vardelmo

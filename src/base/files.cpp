@@ -29,7 +29,7 @@ bool is_existing_folder(std::string folder) {
 
 std::optional<std::string> ask_for_folder(const char* prompt, const char* refusal) {
   std::string folder;
-  if (!ask(prompt, folder)) return std::nullopt;
+  if (!ask(prompt, folder, Completion{Completion::Kind::Paths, {}})) return std::nullopt;
   if (!is_existing_folder(folder)) {
     print(refusal);
     return std::nullopt;

@@ -1,6 +1,8 @@
 #include "shell/command_loop.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "base/console.h"
 #include "compare/compare_command.h"
@@ -13,6 +15,8 @@ namespace vardelmo {
 namespace {
 
 void print_exit_message() { print("Saindo do shell...\n"); }
+
+void print_settings();
 
 struct Command {
   const char* name;
@@ -42,6 +46,7 @@ const Command kCommands[] = {
      "memória máxima por modelo em MB (0 = sem limite, padrão 0)"},
     {"compare", compare_results_folders, false,
      "comparar as pastas de resultados de vários lotes e gerar um relatório (csv e html)"},
+    {"settings", print_settings, false, "mostrar os valores em vigor das configurações"},
     {"mod_lp", convert_mod_folder, false,
      "converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
      "o programa só funciona se o executável estiver na mesma pasta dos modelos."},
@@ -53,10 +58,54 @@ const Command kCommands[] = {
 // Names take this many columns after the line's leading blank.
 constexpr std::size_t kNameWidth = 15;
 
+void print_settings() { print(settings_text(kNameWidth)); }
+
 const Command* find_command(const std::string& line) {
   for (const Command& command : kCommands)
     if (line == command.name) return &command;
   return nullptr;
+}
+
+// Edits (a byte inserted, removed, replaced, or two neighbours swapped)
+// that turn `a` into `b`.
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i)
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                          d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
+// The command a mistyped line most likely meant: the one closest to it, at
+// most two edits away; none when two are as close, or for an empty line.
+const Command* meant_command(const std::string& line) {
+  if (line.empty()) return nullptr;
+  const Command* closest = nullptr;
+  std::size_t best = 3;
+  bool tie = false;
+  for (const Command& command : kCommands) {
+    const std::size_t distance = edit_distance(line, command.name);
+    if (distance < best) {
+      best = distance;
+      closest = &command;
+      tie = false;
+    } else if (distance == best) {
+      tie = true;
+    }
+  }
+  return tie ? nullptr : closest;
+}
+
+Completion command_names() {
+  Completion names{Completion::Kind::Words, {}};
+  for (const Command& command : kCommands) names.words.emplace_back(command.name);
+  return names;
 }
 
 }  // namespace
@@ -83,10 +132,10 @@ void command_loop() {
   shell_settings.jobs = 1;
   shell_settings.cluster = "n";
   print_banner();
+  const Completion commands = command_names();
   std::string line;
   for (;;) {
-    print("Vardelmo> ");
-    if (!read_line(line)) {
+    if (!ask("Vardelmo> ", line, commands)) {
       // End of input: leave the prompt's line finished, as a terminal expects.
       print("\n");
       return;
@@ -94,6 +143,8 @@ void command_loop() {
     const Command* command = find_command(line);
     if (command == nullptr) {
       print_error("Comando não reconhecido. Para ver os comandos digite 'help'\n");
+      if (const Command* meant = meant_command(line))
+        print_error(std::string("Você quis dizer '") + meant->name + "'?\n");
       continue;
     }
     command->action();

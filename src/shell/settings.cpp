@@ -3,6 +3,9 @@
 #include "base/console.h"
 #include "base/platform.h"
 #include "batch/batch_driver.h"
+#include "solvers/gurobi_client.h"
+#include "solvers/outcome.h"
+#include "solvers/scip_runner.h"
 
 namespace vardelmo {
 
@@ -43,7 +46,7 @@ namespace {
 // An "s" or "n" answer, byte for byte; anything else leaves `setting` alone.
 void ask_yes_or_no(const char* prompt, std::string& setting) {
   std::string line;
-  if (!ask(prompt, line)) return;
+  if (!ask(prompt, line, Completion{Completion::Kind::Words, {"s", "n"}})) return;
   if (line == "s" || line == "n")
     setting = line;
   else
@@ -110,6 +113,44 @@ void set_jobs() {
 void set_mem_limit() {
   ask_whole_number("Digite a memória máxima por modelo (MB)> ", parse_mem_limit,
                    shell_settings.mem_limit);
+}
+
+namespace {
+
+// The solver's name, and its library's version once it is known: SCIP's is
+// linked, Gurobi's known only after a batch loaded it.
+std::string solver_setting() {
+  std::string version;
+  if (shell_settings.solver == "SCIP") {
+    version = scip_library_version();
+  } else if (shell_settings.solver == "GUROBI") {
+    // Its path follows the version; the setting shows the version only.
+    const std::string loaded = loaded_gurobi_version().value_or("");
+    version = loaded.substr(0, loaded.find(' '));
+  }
+  return version.empty() ? shell_settings.solver : shell_settings.solver + " " + version;
+}
+
+}  // namespace
+
+std::string settings_text(std::size_t name_width) {
+  const ShellSettings& s = shell_settings;
+  const std::pair<const char*, std::string> rows[] = {
+      {"solver", solver_setting()},
+      {"time_limit", console_number(s.time_limit)},
+      {"verbose", s.verbose},
+      {"jobs", std::to_string(s.jobs)},
+      {"cluster", s.cluster},
+      {"save_sol", s.save_sol},
+      {"resume", s.resume},
+      {"mem_limit", std::to_string(s.mem_limit)},
+  };
+  std::string text = "\n";
+  for (const auto& [name, value] : rows) {
+    const std::string padded = std::string(name) + std::string(name_width, ' ');
+    text += " " + padded.substr(0, name_width) + value + "\n";
+  }
+  return text + "\n";
 }
 
 }  // namespace vardelmo

@@ -32,4 +32,9 @@ void set_save_sol();    // command `save_sol`
 void set_resume();      // command `resume`
 void set_mem_limit();   // command `mem_limit`
 
+/// What command `settings` prints: an empty line, a line per setting in the
+/// columns of `help` (a blank, the name padded to `name_width`, the value),
+/// an empty line.
+[[nodiscard]] std::string settings_text(std::size_t name_width);
+
 }  // namespace vardelmo

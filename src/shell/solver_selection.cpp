@@ -12,7 +12,9 @@ bool gurobi_library_present() { return platform::find_gurobi_library().has_value
 
 void select_solver() {
   std::string line;
-  if (!ask("Digite o solver que deseja usar (GUROBI/SCIP)> ", line)) return;
+  if (!ask("Digite o solver que deseja usar (GUROBI/SCIP)> ", line,
+           Completion{Completion::Kind::Words, {"GUROBI", "SCIP"}}))
+    return;
   if (line == "GUROBI") {
     if (gurobi_library_present())
       shell_settings.solver = "GUROBI";

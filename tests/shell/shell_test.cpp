@@ -19,6 +19,7 @@ const std::string kHelp =
     " resume         retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)\n"
     " mem_limit      memória máxima por modelo em MB (0 = sem limite, padrão 0)\n"
     " compare        comparar as pastas de resultados de vários lotes e gerar um relatório (csv e html)\n"
+    " settings       mostrar os valores em vigor das configurações\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
@@ -49,14 +50,19 @@ TEST(Loop, EndOfInputEndsTheShellOnAFreshLine) {
   EXPECT_EQ(r.status, 0);
 }
 
+// A line one or two edits from one command only names it after the message.
 TEST(Loop, OnlyTheWholeLineByteForByteIsACommand) {
-  ProcessResult r = run_vardelmo("EXIT\n exit\nexit \nhelp me\n\nHelp\nexit\r \nexit\n");
+  ProcessResult r = run_vardelmo(
+      "EXIT\n exit\nexit \nhelp me\n\nHelp\nexit\r \notp\nsetings\nob\nx\nexit\n");
   std::string prompts;
-  for (int i = 0; i < 8; ++i) prompts += kPrompt;
+  for (int i = 0; i < 12; ++i) prompts += kPrompt;
   EXPECT_EQ(r.out, kBanner + prompts + kBye);
-  std::string unknowns;
-  for (int i = 0; i < 7; ++i) unknowns += kUnknownCommand;
-  EXPECT_EQ(r.err, unknowns);
+  auto meant = [](const std::string& name) {
+    return kUnknownCommand + "Você quis dizer '" + name + "'?\n";
+  };
+  EXPECT_EQ(r.err, kUnknownCommand + meant("exit") + meant("exit") + kUnknownCommand +
+                       kUnknownCommand + meant("help") + meant("exit") + meant("opt") +
+                       meant("settings") + kUnknownCommand + kUnknownCommand);
   EXPECT_EQ(r.status, 0);
 }
 
@@ -69,7 +75,8 @@ TEST(Loop, CarriageReturnBeforeTheLineFeed) {
     EXPECT_EQ(r.err, "");
   } else {
     EXPECT_EQ(r.out, kBanner + kPrompt + kPrompt + kPrompt + "\n");
-    EXPECT_EQ(r.err, kUnknownCommand + kUnknownCommand);
+    EXPECT_EQ(r.err, kUnknownCommand + "Você quis dizer 'help'?\n" + kUnknownCommand +
+                         "Você quis dizer 'exit'?\n");
   }
   EXPECT_EQ(r.status, 0);
 }
@@ -126,6 +133,35 @@ TEST(Settings, NumbersTakeDigitsOnlyAtMostNine) {
     EXPECT_EQ(r.out, expected + kPrompt + ask + kPrompt + kBye) << command;
     EXPECT_EQ(r.err, "") << command;
   }
+}
+
+// `settings` after each settings command shows what it set.
+TEST(Settings, SettingsShowsEveryValueInForce) {
+  TempFolder work, models, output;
+  place_gurobi_library(work.path());
+  std::vector<std::pair<std::string, std::string>> values = {
+      {"solver", "SCIP 10.0.0"}, {"time_limit", "0"}, {"verbose", "n"}, {"jobs", "1"},
+      {"cluster", "n"},          {"save_sol", "n"},   {"resume", "n"},  {"mem_limit", "0"}};
+  auto shown = [&] {
+    std::string text = "\n";
+    for (const auto& [name, value] : values)
+      text += " " + name + std::string(15 - name.size(), ' ') + value + "\n";
+    return text + "\n" + kPrompt;
+  };
+  std::string input = "settings\n", expected = kBanner + kPrompt + shown();
+  for (const auto& [command, ask, answer, value] :
+       {std::tuple{"time_limit", kAskTimeLimit, "1,5", "1.5"}, {"verbose", kAskVerbose, "s", "s"},
+        {"jobs", kAskJobs, "4", "4"}, {"cluster", kAskCluster, "s", "s"},
+        {"save_sol", kAskSaveSol, "s", "s"}, {"resume", kAskResume, "s", "s"},
+        {"mem_limit", kAskMemLimit, "4000", "4000"}, {"solver", kAskSolver, "GUROBI", "GUROBI"}}) {
+    input += std::string(command) + "\n" + answer + "\nsettings\n";
+    for (auto& setting : values)
+      if (setting.first == command) setting.second = value;
+    expected += ask + kPrompt + shown();
+  }
+  ProcessResult r = run_vardelmo(input + "exit\n", work.path(), kProgramOnStandIn);
+  EXPECT_EQ(r.out, expected + kBye);
+  EXPECT_EQ(r.err, "");
 }
 
 TEST(Settings, AnswerCutShortByEndOfInputChangesNothing) {

@@ -7,12 +7,15 @@
 #else
 #include <fcntl.h>
 #include <locale.h>
+#include <poll.h>
 #include <pty.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +75,14 @@ const char* const kNullDevice = "/dev/null";
 const char* const kChangeFolder = "cd ";
 
 std::string from_text_mode(const std::string& bytes, const std::string&) { return bytes; }
+
+// A terminal turns each line feed into CR LF.
+std::string without_terminal_line_ends(const std::string& bytes) {
+  std::string text;
+  for (std::size_t at = 0; at < bytes.size(); ++at)
+    if (bytes.compare(at, 2, "\r\n") != 0) text += bytes[at];
+  return text;
+}
 
 #endif
 
@@ -166,10 +177,91 @@ ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path&
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  // The terminal turns each line feed into CR LF.
-  for (std::size_t at = 0; at < result.out_bytes.size(); ++at)
-    if (result.out_bytes.compare(at, 2, "\r\n") != 0) result.out += result.out_bytes[at];
+  result.out = without_terminal_line_ends(result.out_bytes);
   result.err = read_file(io.path() / "err");
+  return result;
+}
+
+TerminalSession::TerminalSession(const fs::path& workdir) {
+  const std::string err = io_ / "err";
+  struct winsize size {};
+  size.ws_row = 24;
+  size.ws_col = 80;
+  const pid_t child = forkpty(&terminal_, nullptr, nullptr, &size);
+  if (child < 0) {
+    ADD_FAILURE() << "no pseudo-terminal: " << std::strerror(errno);
+    return;
+  }
+  if (child == 0) {
+    const int error_file = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (error_file < 0 || ::dup2(error_file, 2) < 0 || ::chdir(workdir.c_str()) != 0 ||
+        ::setenv("TERM", "dumb", 1) != 0 || ::setenv("INPUTRC", "/dev/null", 1) != 0)
+      ::_exit(127);
+    ::execl(kProgram.c_str(), kProgram.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  child_ = child;
+}
+
+TerminalSession::~TerminalSession() {
+  if (child_ > 0) {
+    ::kill(child_, SIGKILL);
+    ::waitpid(child_, nullptr, 0);
+  }
+  if (terminal_ >= 0) ::close(terminal_);
+}
+
+bool TerminalSession::read_screen(std::chrono::steady_clock::time_point give_up) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      give_up - std::chrono::steady_clock::now());
+  pollfd ready{terminal_, POLLIN, 0};
+  char buffer[4096];
+  ssize_t got = 0;
+  // EIO once the program has ended.
+  if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0 ||
+      (got = ::read(terminal_, buffer, sizeof buffer)) <= 0)
+    return false;
+  screen_.append(buffer, static_cast<std::size_t>(got));
+  return true;
+}
+
+void TerminalSession::type_after(const std::string& shown, const std::string& keys) {
+  // After one failure the rest of the session is not waited for.
+  if (child_ < 0) return;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  std::size_t found;
+  while ((found = without_terminal_line_ends(screen_).find(shown, waited_)) == std::string::npos) {
+    if (!read_screen(give_up)) {
+      ADD_FAILURE() << "the screen never showed \"" << shown << "\"; it shows:\n" << screen_;
+      ::kill(child_, SIGKILL);
+      ::waitpid(child_, nullptr, 0);
+      child_ = -1;
+      return;
+    }
+  }
+  waited_ = found + shown.size();
+  if (::write(terminal_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+    ADD_FAILURE() << "could not type on the terminal: " << std::strerror(errno);
+}
+
+ProcessResult TerminalSession::finish() {
+  ProcessResult result;
+  if (child_ < 0) return result;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (read_screen(give_up)) {
+  }
+  if (std::chrono::steady_clock::now() >= give_up) {
+    ADD_FAILURE() << "the program did not end; the screen shows:\n" << screen_;
+    ::kill(child_, SIGKILL);
+  }
+  int status = 0;
+  while (::waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+  }
+  child_ = -1;
+  result.status = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+  result.out_bytes = screen_;
+  result.out = without_terminal_line_ends(screen_);
+  result.err = read_file(io_.path() / "err");
   return result;
 }
 #endif

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -64,6 +65,36 @@ ProcessResult run_vardelmo(const std::string& input, const fs::path& workdir,
 /// Runs the program with its standard output on a terminal (a pseudo-
 /// terminal whose line ends come back as "\n"); input and errors as above.
 ProcessResult run_vardelmo_on_terminal(const std::string& input, const fs::path& workdir);
+
+/// The program with standard input and output on one pseudo-terminal (80
+/// columns, TERM=dumb, no inputrc), as a person runs it, in `workdir`;
+/// standard error goes to a file.
+class TerminalSession {
+ public:
+  explicit TerminalSession(const fs::path& workdir);
+  /// Kills the program if it still runs.
+  ~TerminalSession();
+  TerminalSession(const TerminalSession&) = delete;
+  TerminalSession& operator=(const TerminalSession&) = delete;
+
+  /// Once the screen shows `shown` (line ends as "\n") after what the last
+  /// call waited for, types `keys`; a test failure when it does not within
+  /// 10 s.
+  void type_after(const std::string& shown, const std::string& keys);
+  /// Waits for the program to end (10 s at most): the whole screen in
+  /// `out`, its exit status, or 128 plus the signal that ended it.
+  ProcessResult finish();
+
+ private:
+  // Adds what the program wrote next; false when it wrote nothing more by
+  // `give_up`, or ended.
+  bool read_screen(std::chrono::steady_clock::time_point give_up);
+  TempFolder io_;
+  int terminal_ = -1;
+  int child_ = -1;
+  std::string screen_;
+  std::size_t waited_ = 0;
+};
 #endif
 
 /// While it lives, the environment variable `name` has `value` for the
