@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
@@ -93,11 +94,19 @@ std::optional<std::filesystem::path> find_gurobi_library() {
 }
 
 bool replace_file(const std::string& from, const std::string& to) {
+  std::string ignored;
+  return replace_file(from, to, ignored);
+}
+
+bool replace_file(const std::string& from, const std::string& to, std::string& reason) {
 #ifdef _WIN32
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  reason = std::system_category().message(static_cast<int>(GetLastError()));
 #else
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  reason = std::generic_category().message(errno);
 #endif
+  return false;
 }
 
 bool seek(std::FILE* file, std::size_t offset) {

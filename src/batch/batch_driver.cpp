@@ -17,7 +17,9 @@
 #include "batch/earlier_results.h"
 #include "batch/executor.h"
 #include "batch/known_optima.h"
+#include "batch/output_folder_lock.h"
 #include "batch/progress_line.h"
+#include "batch/reported_results.h"
 #include "solvers/outcome.h"
 #include "solvers/results_file.h"
 #include "solvers/runners.h"
@@ -138,6 +140,12 @@ class BatchRecords {
     details_.finish(end.entry, detail ? std::optional<std::string_view>(*detail) : std::nullopt);
   }
 
+  /// Both results files where they can be, when not where the user asked.
+  void settle() {
+    results_.settle();
+    details_.settle();
+  }
+
   /// One line on how the batch went, for a person at a terminal; scripts
   /// that read the output get none.
   void print_summary(std::size_t models, double seconds) const {
@@ -151,8 +159,11 @@ class BatchRecords {
     line += "; tempo total: " + console_number(seconds) + " s";
     // As SCIP's check scripts: the shift keeps the many tiny times from ruling the mean.
     const double mean = rows_ == 0 ? 0 : std::exp(log_shifted_sum_ / rows_) - 1;
-    line += "; média geométrica (deslocamento 1 s): " + console_number(mean) + " s\n";
-    print(line);
+    line += "; média geométrica (deslocamento 1 s): " + console_number(mean) + " s";
+    for (const auto* file : {&results_, &details_})
+      if (file->elsewhere())
+        line += "; " + file->name() + " fora da pasta de output: " + *file->elsewhere();
+    print(line + "\n");
   }
 
  private:
@@ -205,8 +216,8 @@ class BatchRecords {
     if (verdict == Verdict::Contradicts) ++contradictions_;
   }
 
-  ResultsFile results_;
-  ResultsFile details_;
+  ReportedResultsFile results_;
+  ReportedResultsFile details_;
   KnownOptima optima_;
   std::string solution_folder_;
   EarlierResults earlier_;
@@ -269,15 +280,19 @@ void run_entries(Executor& executor, BatchRecords& records) {
     --running;
     if (executor.live()) progress.show(0);
   }
+  records.settle();
   records.print_summary(
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
-FileNameList without_results_files(const FileNameList& entries) {
+/// The listing without a batch's mark and, when `results` (else they are
+/// removed beforehand), without the results files.
+FileNameList without_results_files(const FileNameList& entries, bool results) {
   FileNameList kept;
   for (std::string_view entry : entries) {
     const std::string name = split_path(std::string(entry)).back();
-    if (name != "sol_stat.csv" && name != "sol_detalhes.csv") kept.push_back(entry);
+    if (is_output_folder_mark(name)) continue;
+    if (!results || (name != "sol_stat.csv" && name != "sol_detalhes.csv")) kept.push_back(entry);
   }
   return kept;
 }
@@ -307,24 +322,32 @@ void optimize_lp_folder() {
   // An earlier batch may have written its results here; they are no models.
   // A batch that resumes may be the one to read them: it leaves them where
   // they are and out of its listing, whose numbers stay those they had.
+  // Those of a batch that still writes there are not stale.
   const bool resume = shell_settings.resume == "s";
+  const bool keep = resume || OutputFolderLock::holder_of(*model_folder);
   for (const std::string& stale :
        {results_file_path(*model_folder), details_file_path(*model_folder)}) {
     std::error_code error;
     const std::filesystem::path native = platform::native_path(stale, error);
-    if (!error && !resume) std::filesystem::remove(native, error);
+    if (!error && !keep) std::filesystem::remove(native, error);
     if (error) {
       print_error("Não foi possível remover " + stale + ": " + error.message() + "\n");
       return;
     }
   }
-  model_files = list_folder(*model_folder);
-  if (resume) model_files = without_results_files(model_files);
+  model_files = without_results_files(list_folder(*model_folder), keep);
 
   const std::optional<std::string> output_folder =
       ask_for_folder("Digite o caminho da pasta para gerar o output> ",
                      "Pasta de output inexistente ou inválida...\n");
-  if (!output_folder || !runner.prepare()) return;
+  if (!output_folder) return;
+  const OutputFolderLock lock(*output_folder);
+  if (lock.holder()) {
+    print_error("A pasta " + *output_folder + " está em uso pelo lote do processo " +
+                *lock.holder() + "; nenhum modelo foi resolvido.\n");
+    return;
+  }
+  if (!runner.prepare()) return;
 
   std::string solution_folder;
   if (shell_settings.save_sol == "s") {
@@ -353,6 +376,7 @@ void optimize_lp_folder() {
   const std::unique_ptr<Executor> executor =
       mode.open({model_files, *output_folder, shell_settings.jobs, records.clock});
   if (executor) run_entries(*executor, records);
+  records.settle();
 }
 
 }  // namespace vardelmo
