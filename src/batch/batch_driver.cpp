@@ -285,14 +285,15 @@ void run_entries(Executor& executor, BatchRecords& records) {
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
-/// The listing without a batch's mark and, when `results` (else they are
+/// The listing without a batch's mark and, with `kept_results` (else they are
 /// removed beforehand), without the results files.
-FileNameList without_results_files(const FileNameList& entries, bool results) {
+FileNameList without_results_files(const FileNameList& entries, bool kept_results) {
   FileNameList kept;
   for (std::string_view entry : entries) {
     const std::string name = split_path(std::string(entry)).back();
     if (is_output_folder_mark(name)) continue;
-    if (!results || (name != "sol_stat.csv" && name != "sol_detalhes.csv")) kept.push_back(entry);
+    if (!kept_results || (name != "sol_stat.csv" && name != "sol_detalhes.csv"))
+      kept.push_back(entry);
   }
   return kept;
 }
