@@ -70,4 +70,9 @@ std::optional<std::filesystem::path> find_gurobi_library() {
   return std::nullopt;
 }
 
+bool replace_file(const std::string& from, const std::string& to) {
+  std::string ignored;
+  return replace_file(from, to, ignored);
+}
+
 }  // namespace vardelmo::platform

@@ -59,6 +59,9 @@ std::optional<std::filesystem::path> find_gurobi_library();
 
 /// Puts `from` in the place of `to`, replacing it in one step.
 [[nodiscard]] bool replace_file(const std::string& from, const std::string& to);
+/// The same, with the system's words for why it failed in `reason`.
+[[nodiscard]] bool replace_file(const std::string& from, const std::string& to,
+                                std::string& reason);
 
 /// Which file an open stream is, and how it stands: another file, or the
 /// same one written by anyone since, gives another stamp (to the file

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <system_error>
 
 #include "base/platform.h"
 #include "base/platform_names.h"
@@ -18,8 +20,10 @@ const char* const kGurobiLibraries[] = {"libgurobi130.so", "libgurobi120.so", "l
 const char* const kGurobiHomeLibraryFolder = "lib";
 }  // namespace names
 
-bool replace_file(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
+bool replace_file(const std::string& from, const std::string& to, std::string& reason) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  reason = std::generic_category().message(errno);
+  return false;
 }
 
 bool seek(std::FILE* file, std::size_t offset) {

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <system_error>
 
 #include "base/platform.h"
 #include "base/platform_names.h"
@@ -16,10 +17,11 @@ const char* const kGurobiLibraries[] = {"gurobi130.dll", "gurobi120.dll", "gurob
 const char* const kGurobiHomeLibraryFolder = "bin";
 }  // namespace names
 
-bool replace_file(const std::string& from, const std::string& to) {
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+bool replace_file(const std::string& from, const std::string& to, std::string& reason) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  reason = std::system_category().message(static_cast<int>(GetLastError()));
+  return false;
 }
-
 bool seek(std::FILE* file, std::size_t offset) {
   return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
 }

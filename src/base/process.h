@@ -23,6 +23,9 @@ namespace vardelmo::platform {
 /// This process's number, as the system shows it.
 [[nodiscard]] unsigned long process_id();
 
+/// The name of the machine this process runs on; "?" when the system gives none.
+[[nodiscard]] std::string host_name();
+
 /// How a worker process ended.
 enum class WorkerEnd {
   Exited,       // it returned or called exit, whatever its status
@@ -114,6 +117,12 @@ class HeldFile {
   // The descriptor on Linux, the handle on Windows.
   std::intptr_t handle_ = kNone;
 };
+
+/// Renames the folder `from` to `to` in one step, which no other process can
+/// take from it: false when `to` exists (a folder with something in it) or
+/// the rename fails.
+[[nodiscard]] bool rename_folder_to_free_name(const std::filesystem::path& from,
+                                              const std::filesystem::path& to);
 
 /// False when no process has the number `id` now; true when one has (maybe
 /// another than the one that had it before) or this process cannot tell.

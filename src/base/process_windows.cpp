@@ -128,6 +128,12 @@ std::optional<std::string> standard_input_request(std::string_view magic) {
 
 unsigned long process_id() { return GetCurrentProcessId(); }
 
+std::string host_name() {
+  char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof name;
+  return GetComputerNameA(name, &size) != 0 ? std::string(name, size) : std::string("?");
+}
+
 bool WorkerProcess::start(const std::string& input, const std::string& output,
                           const std::string& errors, std::string& reason) {
   kill_and_reap();
@@ -239,6 +245,12 @@ HeldFile::State HeldFile::state(const std::filesystem::path& path) {
   }
   CloseHandle(file);
   return State::Free;
+}
+
+bool rename_folder_to_free_name(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+  // Without MOVEFILE_REPLACE_EXISTING it fails where `to` exists.
+  return MoveFileExW(from.c_str(), to.c_str(), 0) != 0;
 }
 
 bool process_may_run(unsigned long id) {

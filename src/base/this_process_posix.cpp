@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <system_error>
@@ -43,6 +44,13 @@ std::optional<std::string> standard_input_request(std::string_view magic) {
 
 unsigned long process_id() { return static_cast<unsigned long>(::getpid()); }
 
+std::string host_name() {
+  char name[256] = {};
+  // A name cut to the buffer may lack its end: the buffer keeps one more byte.
+  if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "?";
+  return name;
+}
+
 HeldFile::HeldFile(const std::filesystem::path& path) {
   // Made under another name and renamed once held: no process ever finds
   // the file at `path` free while its maker runs.
@@ -68,6 +76,12 @@ HeldFile::State HeldFile::state(const std::filesystem::path& path) {
   const bool taken = ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
   ::close(descriptor);
   return taken ? State::Free : State::Held;
+}
+
+bool rename_folder_to_free_name(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+  // rename() replaces an empty folder only, and never one with a file in it.
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool process_may_run(unsigned long id) {

@@ -11,6 +11,7 @@
 #include "base/platform.h"
 #include "batch/batch_records.h"
 #include "batch/known_optima.h"
+#include "batch/output_folder_lock.h"
 #include "batch/progress_line.h"
 #include "executors/executor.h"
 #include "results/earlier_results.h"
@@ -70,14 +71,20 @@ void run_entries(Executor& executor, BatchRecords& records) {
     --running;
     if (live) progress.show(0);
   }
+  records.settle();
   records.print_summary(
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
-FileNameList without_results_files(const FileNameList& entries) {
+/// The listing without a batch's mark and, with `kept_results` (else they are
+/// removed beforehand), without the results files.
+FileNameList without_results_files(const FileNameList& entries, bool kept_results) {
   FileNameList kept;
-  for (std::string_view entry : entries)
-    if (!is_results_file_name(split_path(std::string(entry)).back())) kept.push_back(entry);
+  for (std::string_view entry : entries) {
+    const std::string name = split_path(std::string(entry)).back();
+    if (is_output_folder_mark(name)) continue;
+    if (!kept_results || !is_results_file_name(name)) kept.push_back(entry);
+  }
   return kept;
 }
 
@@ -101,24 +108,32 @@ void optimize_lp_folder(const BatchSettings& settings) {
   // An earlier batch may have written its results here; they are no models.
   // A batch that resumes may be the one to read them: it leaves them where
   // they are and out of its listing, whose numbers stay those they had.
+  // Those of a batch that still writes there are not stale.
   const bool resume = settings.resume;
+  const bool keep = resume || OutputFolderLock::holder_of(*model_folder);
   for (const std::string& stale :
        {results_file_path(*model_folder), details_file_path(*model_folder)}) {
     std::error_code error;
     const std::filesystem::path native = platform::native_path(stale, error);
-    if (!error && !resume) std::filesystem::remove(native, error);
+    if (!error && !keep) std::filesystem::remove(native, error);
     if (error) {
       print_error("Não foi possível remover " + stale + ": " + error.message() + "\n");
       return;
     }
   }
-  model_files = list_folder(*model_folder);
-  if (resume) model_files = without_results_files(model_files);
+  model_files = without_results_files(list_folder(*model_folder), keep);
 
   const std::optional<std::string> output_folder =
       ask_for_folder("Digite o caminho da pasta para gerar o output> ",
                      "Pasta de output inexistente ou inválida...\n");
-  if (!output_folder || !runner.prepare()) return;
+  if (!output_folder) return;
+  const OutputFolderLock lock(*output_folder);
+  if (lock.holder()) {
+    print_error("A pasta " + *output_folder + " está em uso pelo lote do processo " +
+                *lock.holder() + "; nenhum modelo foi resolvido.\n");
+    return;
+  }
+  if (!runner.prepare()) return;
 
   std::string solution_folder;
   if (settings.save_sol) {
@@ -147,6 +162,7 @@ void optimize_lp_folder(const BatchSettings& settings) {
   const std::unique_ptr<Executor> executor =
       mode.open({model_files, *output_folder, settings, records.clock});
   if (executor) run_entries(*executor, records);
+  records.settle();
 }
 
 }  // namespace vardelmo

@@ -138,8 +138,16 @@ void BatchRecords::print_summary(std::size_t models, double seconds) const {
   line += "; tempo total: " + console_number(seconds) + " s";
   // As SCIP's check scripts: the shift keeps the many tiny times from ruling the mean.
   const double mean = rows_ == 0 ? 0 : std::exp(log_shifted_sum_ / rows_) - 1;
-  line += "; média geométrica (deslocamento 1 s): " + console_number(mean) + " s\n";
-  print(line);
+  line += "; média geométrica (deslocamento 1 s): " + console_number(mean) + " s";
+  for (const auto* file : {&results_, &details_})
+    if (file->elsewhere())
+      line += "; " + file->name() + " fora da pasta de output: " + *file->elsewhere();
+  print(line + "\n");
+}
+
+void BatchRecords::settle() {
+  results_.settle();
+  details_.settle();
 }
 
 void BatchRecords::tally(const ModelResult& result, bool referenced, Verdict verdict) {

@@ -10,7 +10,7 @@
 #include "batch/known_optima.h"
 #include "results/earlier_results.h"
 #include "results/model_result.h"
-#include "results/results_file.h"
+#include "results/reported_results.h"
 #include "solvers/runners.h"
 #include "worker/task_queue.h"
 
@@ -38,6 +38,8 @@ class BatchRecords {
   /// before it did gets the row of a stopped solve when Ctrl+C ended it,
   /// else of a failed one, timed until it ended.
   void finish(EntryEnd end);
+  /// Both results files where they can be, when not where the user asked.
+  void settle();
   /// One line on how the batch went, for a person at a terminal; scripts
   /// that read the output get none.
   void print_summary(std::size_t models, double seconds) const;
@@ -46,8 +48,8 @@ class BatchRecords {
   void tally(const ModelResult& result, bool referenced, Verdict verdict);
 
   const FileNameList& models_;
-  ResultsFile results_;
-  ResultsFile details_;
+  ReportedResultsFile results_;
+  ReportedResultsFile details_;
   KnownOptima optima_;
   std::string solution_folder_;
   EarlierResults earlier_;

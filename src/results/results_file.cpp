@@ -1,6 +1,7 @@
 #include "results/results_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,9 @@ using File = std::unique_ptr<std::FILE, CloseFile>;
 bool put(std::FILE* file, std::string_view text) {
   return std::fwrite(text.data(), 1, text.size(), file) == text.size();
 }
+
+/// The system's words for the failure that errno holds.
+std::string last_failure() { return std::generic_category().message(errno); }
 
 }  // namespace
 
@@ -47,8 +51,8 @@ std::uint64_t ResultsFile::line_size(std::size_t entry) const {
   return solver_.size() + 1 + result_rows_[slots_[entry]].size() + std::strlen(platform::line_end);
 }
 
-void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row) {
-  if (entry >= slots_.size() || slots_[entry] != kPending) return;
+ResultsFile::Update ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row) {
+  if (entry >= slots_.size() || slots_[entry] != kPending) return Update::Unchanged;
   // Where the entry's line goes: after those of the finished entries before it.
   std::uint64_t offset = done_bytes_;
   for (std::size_t before = done_; before < entry; ++before) offset += line_size(before);
@@ -58,7 +62,7 @@ void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row)
   end_ = std::max(end_, entry + 1);
   // Without a row the file's content stays the same; before the first row
   // there is none, and a file of an earlier batch stays until then.
-  if (!row) return;
+  if (!row) return Update::Unchanged;
 
   // In entry order, this line is the last one unless entries after it
   // finished first: those few lines move down.
@@ -67,7 +71,9 @@ void ResultsFile::finish(std::size_t entry, std::optional<std::string_view> row)
     if (slots_[next] >= kNoRow) continue;
     lines.append(solver_).append(";").append(result_rows_[slots_[next]]).append(platform::line_end);
   }
-  if (!stamp_ || !write_in_place(offset, lines)) rewrite_whole();
+  const bool written = (stamp_ && write_in_place(offset, lines)) || rewrite_whole();
+  behind_ = !written;
+  return written ? Update::Written : Update::Failed;
 }
 
 bool ResultsFile::write_in_place(std::uint64_t offset, const std::string& lines) {
@@ -98,26 +104,52 @@ bool ResultsFile::write_in_place(std::uint64_t offset, const std::string& lines)
   return false;
 }
 
-void ResultsFile::rewrite_whole() {
-  stamp_.reset();
-  File file(std::fopen(temporary_.c_str(), "wb"));
-  if (!file) return;
+bool ResultsFile::put_all(std::FILE* file) const {
   // Row by row through the stream's buffer: no second copy of every row.
-  bool written = put(file.get(), header_) && put(file.get(), platform::line_end);
+  bool written = put(file, header_) && put(file, platform::line_end);
   for (std::size_t entry = 0; written && entry < end_; ++entry) {
     if (slots_[entry] >= kNoRow) continue;
-    written = put(file.get(), solver_) && put(file.get(), ";") &&
-              put(file.get(), result_rows_[slots_[entry]]) && put(file.get(), platform::line_end);
+    written = put(file, solver_) && put(file, ";") && put(file, result_rows_[slots_[entry]]) &&
+              put(file, platform::line_end);
   }
-  written = written && std::fflush(file.get()) == 0;
+  return written && std::fflush(file) == 0;
+}
+
+bool ResultsFile::rewrite_whole() {
+  stamp_.reset();
+  File file(std::fopen(temporary_.c_str(), "wb"));
+  if (!file) {
+    failure_ = last_failure();
+    return false;
+  }
+  bool written = put_all(file.get());
   // Renaming keeps the stamp.
   const std::optional<platform::FileStamp> stamp =
       written ? platform::file_stamp(file.get()) : std::nullopt;
   written = std::fclose(file.release()) == 0 && written;
-  if (written && platform::replace_file(temporary_, path_))
+  if (!written) failure_ = last_failure();
+  if (written && platform::replace_file(temporary_, path_, failure_)) {
     stamp_ = stamp;
-  else
-    std::remove(temporary_.c_str());
+    return true;
+  }
+  std::remove(temporary_.c_str());
+  return false;
+}
+
+bool ResultsFile::write_copy(const std::string& path, std::string& reason) const {
+  File file(std::fopen(path.c_str(), "wb"));
+  bool written = file && put_all(file.get());
+  written = file && std::fclose(file.release()) == 0 && written;
+  if (!written) reason = last_failure();
+  return written;
+}
+
+std::string ResultsFile::lines() const {
+  std::string text = std::string(header_) + "\n";
+  for (std::size_t entry = 0; entry < end_; ++entry)
+    if (slots_[entry] < kNoRow)
+      text.append(solver_).append(";").append(result_rows_[slots_[entry]]).append("\n");
+  return text;
 }
 
 }  // namespace vardelmo

@@ -21,15 +21,27 @@ class ResultsFile {
   /// Entry `entry` finished with this row (without its SOLVER field, as
   /// rows.h builds it), or with none
   /// (std::nullopt: not a model, or no row). Entries may finish in any
-  /// order, each once. The file is updated silently (a failure to write
-  /// leaves the file as it was; the next update tries again with a full
-  /// rewrite).
-  void finish(std::size_t entry, std::optional<std::string_view> row);
+  /// order, each once. A failure to write leaves the file as it was; the
+  /// next update tries again with a full rewrite. What this update did:
+  enum class Update { Unchanged, Written, Failed };
+  Update finish(std::size_t entry, std::optional<std::string_view> row);
+
+  [[nodiscard]] const std::string& path() const { return path_; }
+  /// The system's words for why the last write failed.
+  [[nodiscard]] const std::string& failure() const { return failure_; }
+  /// The file lacks rows that the batch has: its last write failed.
+  [[nodiscard]] bool behind() const { return behind_; }
+  /// Writes the whole file, as it should be now, at `path` instead; false,
+  /// with the system's words in `reason`, when it cannot.
+  [[nodiscard]] bool write_copy(const std::string& path, std::string& reason) const;
+  /// The file's lines, as it should be now.
+  [[nodiscard]] std::string lines() const;
 
  private:
   std::uint64_t line_size(std::size_t entry) const;
   bool write_in_place(std::uint64_t offset, const std::string& lines);
-  void rewrite_whole();
+  bool rewrite_whole();
+  bool put_all(std::FILE* file) const;
 
   std::string path_;
   std::string_view header_;
@@ -49,6 +61,8 @@ class ResultsFile {
   std::uint64_t done_bytes_;
   // The file as this batch last left it; none when it must be rewritten whole.
   std::optional<platform::FileStamp> stamp_;
+  std::string failure_;
+  bool behind_ = false;
 };
 
 }  // namespace vardelmo

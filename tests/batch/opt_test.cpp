@@ -246,25 +246,48 @@ TEST_F(Opt, UnreadableModelsAreReportedAsSuchAndTheBatchGoesOn) {
         << r.err;
 }
 
-TEST_F(Opt, ResultsFileThatCannotBeReplacedKeepsThePreviousOne) {
+// A results file that cannot be written is named with the system's reason
+// and the batch goes on; still behind at the end, it is written whole into
+// the temporary folder (where that fails too, see batch_faults_test). A
+// solution file that cannot be written: one line, and the batch goes on.
+TEST_F(Opt, ResultsThatCannotBeWrittenAreNamedAndKeptElsewhere) {
   copy_model("decimals.lp", models.path());
-  ProcessResult first = run_opt();
+  run_opt();
   const std::string previous = csv();
   ASSERT_NE(previous, "");
-
-  TempFolder second;
-  copy_model("infeasible.lp", second.path());
   fs::create_directories(output.path() / "sol_stat.csv.tmp" / "in-the-way");
-  ProcessResult r = run_vardelmo(opt_session(second.path(), output.path()), work.path());
-  EXPECT_EQ(mask_library_errors(r.err), "");
-  EXPECT_NE(r.out.find("STATUS: PROBLEMA INFACTIVEL\n"), std::string::npos);
-  EXPECT_EQ(csv(), previous);
-
-  // Once the way is clear the next write is complete again.
-  fs::remove_all(output.path() / "sol_stat.csv.tmp");
-  run_vardelmo(opt_session(second.path(), output.path()), work.path());
-  EXPECT_EQ(mask_times(csv()),
-            results_file({"SCIP;infeasible.lp;T;PROBLEMA INFACTIVEL;100000000000000000000,000000;"}));
+  fs::create_directories(output.path() / "solucoes" / "decimals.sol.part" / "in-the-way");
+  const std::string stat = output / "sol_stat.csv";
+  const std::string failed =
+      "Não foi possível gravar a solução em " + output / "solucoes" + kPathSeparator +
+      "decimals.sol\nNão foi possível gravar " + stat + ": " + folder_as_file_reason() +
+      "; as linhas ficam guardadas e serão gravadas assim que possível.\n";
+  const std::string rows = results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"});
+  const std::string session = kBanner + kPrompt + kAskSaveSol + kPrompt + kAskModels + kAskOutput +
+                              model_header(0) + model_block("decimals.lp", "SOL OTIMA");
+  TempFolder temporary;
+  {
+    const TemporaryFolderOverride elsewhere(temporary.path());
+    ProcessResult r = run_opt("save_sol\ns\n");
+    const std::vector<std::string> copies = listing_order(temporary.path());
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(std::regex_match(copies[0], std::regex("vardelmo-[0-9]+-sol_stat\\.csv")));
+    EXPECT_EQ(mask_library_errors(r.err),
+              failed + "O arquivo " + stat +
+                  " não pôde ser gravado; todas as suas linhas estão em " + temporary / copies[0] +
+                  ".\n");
+    EXPECT_EQ(mask_console(r.out), session + kPrompt + kBye);
+    EXPECT_EQ(mask_times(read_text_file(temporary.path() / copies[0])), rows);
+    EXPECT_EQ(csv(), previous);
+    EXPECT_EQ(r.status, 0);
+#ifndef _WIN32
+    // A person at a terminal is told in the summary as well.
+    r = run_vardelmo_on_terminal(opt_session(models.path(), output.path()), work.path());
+    EXPECT_NE(r.out.find(" s; sol_stat.csv fora da pasta de output: " + temporary / "vardelmo-"),
+              std::string::npos)
+        << r.out;
+#endif
+  }
 }
 
 // Several models at once print the blocks of one at a time, each whole, in

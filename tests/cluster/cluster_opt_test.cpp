@@ -126,6 +126,14 @@ TEST_F(ClusterOpt, AKilledShellsTasksEndOnTheirOwn) {
   child.send(opt_session(models.path(), output.path(), kToCluster + "jobs\n2\ntime_limit\n5\n", ""));
   const std::string tasks = running_tasks(2);
   ASSERT_EQ(std::count(tasks.begin(), tasks.end(), '\n'), 2) << tasks;
+  // While it runs, a second batch into its output folder is refused.
+  BatchFolders second;
+  copy_model("decimals.lp", second.models.path());
+  const ProcessResult refused = run_vardelmo(
+      opt_session(second.models.path(), output.path(), kToCluster), second.work.path());
+  EXPECT_NE(refused.err.find("está em uso pelo lote do processo"), std::string::npos)
+      << refused.err;
+  EXPECT_EQ(refused.out.find("MODELO"), std::string::npos);
   child.kill();
   EXPECT_EQ(child.finish().signal, SIGKILL);
   const auto killed = std::chrono::steady_clock::now();

@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <locale.h>
+#include <algorithm>
 #include <regex>
 #include <thread>
 #include <string>
@@ -21,6 +25,23 @@ namespace vardelmo::test {
 namespace {
 
 const std::string kStopped = "PROCESSO INTERROMPIDO - LIMITE DE TEMPO";
+
+/// The system's words for the failure `code`, in the shell's Portuguese.
+std::string reason(int code) {
+  locale_t portuguese = newlocale(LC_ALL_MASK, "pt_BR.UTF-8", static_cast<locale_t>(0));
+  const std::string words = strerror_l(code, portuguese);
+  freelocale(portuguese);
+  return words;
+}
+
+std::string cannot_write(const std::string& file, int code) {
+  return "Não foi possível gravar " + file + ": " + reason(code) +
+         "; as linhas ficam guardadas e serão gravadas assim que possível.\n";
+}
+
+std::string written_again(const std::string& file) {
+  return "O arquivo " + file + " foi gravado novamente.\n";
+}
 
 std::string hard_row(const std::string& name) {
   return "SCIP;" + name + ";T;" + kStopped + ";100000000000000000000,000000;";
@@ -47,15 +68,24 @@ class BatchFaults : public BatchTest {
     return out + kPrompt + kBye;
   }
   /// Ends the session: the shell went on to the end, every model got its
-  /// block, and the results file holds all three rows again.
-  void expect_every_model_ran_and_written(Child& child) const {
+  /// block, and the results file holds all three rows again; standard error
+  /// said one of `errors`.
+  void expect_every_model_ran_and_written(Child& child,
+                                          const std::vector<std::string>& errors) const {
     child.send("exit\n");
     ChildResult r = child.finish();
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(mask_console(r.out), hard_session());
-    EXPECT_EQ(mask_library_errors(r.err), "");
+    EXPECT_NE(std::find(errors.begin(), errors.end(), mask_library_errors(r.err)), errors.end())
+        << r.err;
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(mask_times(csv()), results_file(hard_rows(3)));
+  }
+  /// Both results files failed with `code` and were written again.
+  std::vector<std::string> both_failed_then_written(int code) const {
+    const std::string stat = output / "sol_stat.csv", details = output / "sol_detalhes.csv";
+    return {cannot_write(stat, code) + cannot_write(details, code) + written_again(stat) +
+            written_again(details)};
   }
   std::vector<std::string> hard_rows(std::size_t count) const {
     std::vector<std::string> rows;
@@ -77,7 +107,7 @@ TEST_F(BatchFaults, OutputFolderRemovedMidBatchLosesNoRowOnceItIsBack) {
   EXPECT_FALSE(fs::exists(output.path()));
   fs::create_directory(output.path());
 
-  expect_every_model_ran_and_written(child);
+  expect_every_model_ran_and_written(child, both_failed_then_written(ENOENT));
 }
 
 TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
@@ -92,7 +122,7 @@ TEST_F(BatchFaults, OutputFolderReplacedByAFileIsLeftAloneAndTheBatchGoesOn) {
   fs::remove(output.path());
   fs::create_directory(output.path());
 
-  expect_every_model_ran_and_written(child);
+  expect_every_model_ran_and_written(child, both_failed_then_written(ENOTDIR));
 }
 
 TEST_F(BatchFaults, ResultsFileOnAFullDiskKeepsThePreviousOneAndTheNextWriteCompletesIt) {
@@ -107,7 +137,8 @@ TEST_F(BatchFaults, ResultsFileOnAFullDiskKeepsThePreviousOneAndTheNextWriteComp
   ASSERT_TRUE(reached(child, 2));
   EXPECT_EQ(csv(), previous);
 
-  expect_every_model_ran_and_written(child);
+  const std::string stat = output / "sol_stat.csv";
+  expect_every_model_ran_and_written(child, {cannot_write(stat, ENOSPC) + written_again(stat)});
   EXPECT_FALSE(fs::exists(fs::symlink_status(output.path() / "sol_stat.csv.tmp")));
 }
 
@@ -124,7 +155,12 @@ TEST_F(BatchFaults, ResultsFileOverTheFileSizeLimitKeepsThePreviousOneAndTheProc
   EXPECT_EQ(csv(), previous);
   child.set_file_size_limit(RLIM_INFINITY);
 
-  expect_every_model_ran_and_written(child);
+  // The details file's longer lines may fail with the first model already.
+  const std::string stat = output / "sol_stat.csv", details = output / "sol_detalhes.csv";
+  const std::string again = written_again(stat) + written_again(details);
+  expect_every_model_ran_and_written(
+      child, {cannot_write(details, EFBIG) + cannot_write(stat, EFBIG) + again,
+              cannot_write(stat, EFBIG) + cannot_write(details, EFBIG) + again});
 }
 
 // A shell killed during a batch of several models at once leaves its task
@@ -157,6 +193,135 @@ TEST_F(BatchFaults, AKilledShellsTaskFolderGoesWithTheNextBatchAndNotBefore) {
   EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(listing_order(temporary.path()), std::vector<std::string>());
+}
+
+// An output folder on a file system that is full from the start: every row
+// waits, said once per file, until space comes back half-way.
+TEST_F(BatchFaults, AFullFileSystemFreedHalfWayLosesNoRowAndSaysSo) {
+  if (run_program({"mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", output.path().string()}) != 0)
+    GTEST_SKIP() << "no tmpfs can be mounted here (root only)";
+  struct Unmount {
+    std::string at;
+    ~Unmount() { run_program({"umount", at}); }
+  } unmount{output.path().string()};
+  auto fill = [&] {
+    try {
+      for (int i = 0;; ++i)
+        write_file(output.path() / ("fill" + std::to_string(i)), std::string(4096, 'x'));
+    } catch (const std::exception&) {
+    }
+  };
+  fill();
+  Child child(work.path());
+  start_batch(child);
+  ASSERT_TRUE(reached(child, 1));
+  EXPECT_EQ(csv(), "");
+  for (const std::string& name : listing_order(output.path()))
+    if (name.rfind("fill", 0) == 0) fs::remove(output.path() / name);
+  expect_every_model_ran_and_written(child, both_failed_then_written(ENOSPC));
+
+  // Full to the end, the temporary folder too: the rows come after the block.
+  fill();
+  BatchFolders next;
+  copy_model("decimals.lp", next.models.path());
+  const TemporaryFolderOverride full(output.path());
+  Child last(next.work.path());
+  last.send(opt_session(next.models.path(), output.path()));
+  const ChildResult r = last.finish();
+  std::string err;
+  for (const std::string name : {"sol_stat.csv", "sol_detalhes.csv"})
+    err += cannot_write(output / name, ENOSPC);
+  for (const std::string name : {"sol_stat.csv", "sol_detalhes.csv"})
+    err += "O arquivo " + output / name +
+           " não pôde ser gravado em parte alguma; suas linhas seguem na saída.\n";
+  EXPECT_EQ(mask_library_errors(r.err), err);
+  const std::string out = mask_console(r.out);
+  EXPECT_NE(out.find(model_block("decimals.lp", "SOL OTIMA") +
+                     results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}) +
+                     "SOLVER;NOME;TEMPO;STATUS;Z;LIMITANTE_DUAL;GAP;NOS;REFERENCIA;CONFERE\n"
+                     "SCIP;decimals.lp;T;SOL OTIMA;31,337500;"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.substr(out.size() - (kPrompt + kBye).size()), kPrompt + kBye);
+  EXPECT_EQ(mask_times(csv()), results_file(hard_rows(3)));
+}
+
+// One batch per output folder: while one runs, a second into the same folder
+// (in another shell, in the shell's process or with workers) is refused and
+// leaves its rows alone; a model folder that is another batch's output
+// folder lists neither its mark nor its results.
+TEST_F(BatchFaults, ASecondBatchIntoTheSameOutputFolderIsRefused) {
+  copy_model("decimals.lp", output.path());
+  for (const std::string jobs : {"", "jobs\n2\n"}) {
+    Child child(work.path());
+    // Two seconds a model leave the other batches time.
+    child.send(opt_session(models.path(), output.path(), "time_limit\n2\n", ""));
+    ASSERT_TRUE(reached(child, 0));
+    BatchFolders second;
+    copy_model("decimals.lp", second.models.path());
+    ProcessResult r =
+        run_vardelmo(opt_session(second.models.path(), output.path(), jobs), second.work.path());
+    const std::string asked = kBanner + kPrompt + (jobs.empty() ? "" : kAskJobs + kPrompt) +
+                              kAskModels + kAskOutput;
+    EXPECT_EQ(r.out, asked + kPrompt + kBye) << jobs;
+    EXPECT_TRUE(std::regex_match(
+        r.err, std::regex("A pasta " + output.path().string() +
+                          " está em uso pelo lote do processo [0-9]+ em " + platform::host_name() +
+                          "; nenhum modelo foi resolvido\\.\n")))
+        << r.err;
+
+    r = run_vardelmo(opt_session(output.path(), second.output.path(), jobs), second.work.path());
+    EXPECT_EQ(mask_console(r.out),
+              asked + model_header(0) + model_block("decimals.lp", "SOL OTIMA") + kPrompt + kBye)
+        << jobs;
+    EXPECT_EQ(mask_library_errors(r.err), "");
+    EXPECT_EQ(mask_times(second.csv()), results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"}));
+
+    expect_every_model_ran_and_written(child, {""});
+    EXPECT_FALSE(fs::exists(output.path() / "lote_em_andamento"));
+  }
+}
+
+// A batch whose holder is gone takes the folder: a killed shell's on this
+// machine (its held file let go), another machine's whose heartbeat stopped;
+// another machine's that beats still holds it.
+TEST_F(BatchFaults, AGoneHolderNeverBlocksTheNextBatch) {
+  BatchFolders next;
+  copy_model("decimals.lp", next.models.path());
+  const fs::path mark = output.path() / "lote_em_andamento";
+  {
+    Child child(work.path());
+    start_batch(child);
+    ASSERT_TRUE(reached(child, 0));
+    child.kill();
+    EXPECT_EQ(child.finish().signal, SIGKILL);
+  }
+  ASSERT_TRUE(fs::exists(mark / "lock"));
+  const std::string solved = results_file({"SCIP;decimals.lp;T;SOL OTIMA;31,337500;"});
+  auto run_next = [&] {
+    return run_vardelmo(opt_session(next.models.path(), output.path()), next.work.path());
+  };
+  ProcessResult r = run_next();
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  EXPECT_EQ(mask_times(csv()), solved);
+  EXPECT_FALSE(fs::exists(mark));
+
+  fs::create_directory(mark);
+  write_file(mark / "dono", "4321\noutra-maquina\n");
+  write_file(mark / "heartbeat", "7");
+  fs::remove(output.path() / "sol_stat.csv");
+  r = run_next();
+  EXPECT_EQ(r.err, "A pasta " + output.path().string() +
+                       " está em uso pelo lote do processo 4321 em outra-maquina; nenhum modelo "
+                       "foi resolvido.\n");
+  EXPECT_FALSE(fs::exists(output.path() / "sol_stat.csv"));
+
+  fs::last_write_time(mark / "heartbeat",
+                      fs::last_write_time(mark / "heartbeat") - std::chrono::minutes(3));
+  r = run_next();
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  EXPECT_EQ(mask_times(csv()), solved);
+  EXPECT_EQ(listing_order(output.path()).size(), 2u);
 }
 
 TEST(ConversionFaults, LpFileOverTheFileSizeLimitIsReportedAndTheNextModelIsConverted) {
