@@ -110,6 +110,40 @@ elseif(VARDELMO_SCIP_SOURCE STREQUAL "STANDIN")
   target_link_libraries(vardelmo_scip INTERFACE scip_standin)
 endif()
 
+# HiGHS: an installed HiGHS (its own headers), else on Linux the library of
+# the pinned highspy wheel (our declarations, declarations/highs). The
+# Windows program has none and offers no HIGHS solver: VARDELMO_HIGHS_SOURCE
+# NONE, which the build turns into VARDELMO_WITH_HIGHS for runners.cpp only.
+set(VARDELMO_HIGHS_WHEEL_DIR "${CMAKE_BINARY_DIR}/highs-wheel" CACHE PATH
+    "Where scripts/fetch-highs unpacked the HiGHS library of the highspy wheel")
+vardelmo_read_pins("${CMAKE_CURRENT_LIST_DIR}/highspy-wheel.txt" _highs_wheel_)
+add_library(vardelmo_highs INTERFACE)
+set(VARDELMO_HIGHS_SOURCE NONE)
+find_package(highs CONFIG QUIET)
+if(highs_FOUND)
+  set(VARDELMO_HIGHS_SOURCE SYSTEM)
+  set(VARDELMO_HIGHS_VERSION "${highs_VERSION}")
+  message(STATUS "HiGHS: ${highs_VERSION} installed, from ${highs_DIR}")
+  target_link_libraries(vardelmo_highs INTERFACE highs::highs)
+elseif(NOT WIN32)
+  set(_highs_wheel_library "${VARDELMO_HIGHS_WHEEL_DIR}/lib/${_highs_wheel_library_file}")
+  if(NOT EXISTS "${_highs_wheel_library}")
+    message(FATAL_ERROR "No HiGHS library: none installed (set highs_DIR), and the highspy "
+      "${_highs_wheel_version} wheel's is not in ${VARDELMO_HIGHS_WHEEL_DIR} (scripts/setup "
+      "fetches it with scripts/fetch-highs).")
+  endif()
+  set(VARDELMO_HIGHS_SOURCE WHEEL)
+  message(STATUS "HiGHS: ${_highs_wheel_highs_version} from the highspy ${_highs_wheel_version} wheel, ${_highs_wheel_library}")
+  add_library(highs::wheel SHARED IMPORTED)
+  set_target_properties(highs::wheel PROPERTIES IMPORTED_LOCATION "${_highs_wheel_library}"
+                                                IMPORTED_SONAME libhighs.so.1)
+  target_include_directories(vardelmo_highs INTERFACE ${CMAKE_SOURCE_DIR}/declarations/highs)
+  target_link_libraries(vardelmo_highs INTERFACE highs::wheel)
+  set(VARDELMO_HIGHS_VERSION "${_highs_wheel_highs_version}")
+else()
+  message(STATUS "HiGHS: none for the Windows program (no HIGHS solver)")
+endif()
+
 # The program links no Gurobi library: it loads the file in the folder it
 # was started from when a Gurobi batch first needs it, and builds against
 # our declarations of Gurobi's C interface only (declarations/gurobi).

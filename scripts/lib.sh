@@ -99,7 +99,7 @@ configure_and_build() {
   log="$build/vardelmo-setup.log"
   if [ ! -f "$build/CMakeCache.txt" ]; then
     step configuring cmake_logged "$log" -S "$root" -B "$build" "$@"
-    grep -E '^-- (SCIP|Gurobi):' "$log" | sed 's/^-- /vardelmo setup: /' >&2 || true
+    grep -E '^-- (SCIP|HiGHS|Gurobi):' "$log" | sed 's/^-- /vardelmo setup: /' >&2 || true
   elif ! cmake_logged "$log" -S "$root" -B "$build" "$@" >/dev/null; then
     cat "$log" >&2
     echo "vardelmo setup: configuring failed" >&2

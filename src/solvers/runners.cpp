@@ -8,6 +8,9 @@
 #include "base/platform.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
+#ifdef VARDELMO_WITH_HIGHS
+#include "solvers/highs_runner.h"
+#endif
 #include "solvers/outcome.h"
 #include "solvers/scip_runner.h"
 
@@ -60,11 +63,21 @@ bool run_gurobi(const std::string& model_path, const std::string& solution_path)
   }
 }
 
+#ifdef VARDELMO_WITH_HIGHS
+bool run_highs(const std::string& model_path, const std::string& solution_path) {
+  return run_highs_model(model_path, solution_path);
+}
+#endif
+
 bool run_nothing(const std::string&, const std::string&) { return false; }
 
 const SolverRunner kRunners[] = {
     {"SCIP", scip_library_fits, always, run_scip},
     {"GUROBI", always, gurobi_library_loads, run_gurobi},
+#ifdef VARDELMO_WITH_HIGHS
+    // Ships with the program, as SCIP: nothing to check before a batch.
+    {"HIGHS", always, always, run_highs},
+#endif
 };
 
 const SolverRunner kNoSolver = {"", always, always, run_nothing};
@@ -73,6 +86,9 @@ const SolverRunner kNoSolver = {"", always, always, run_nothing};
 
 std::string solver_versions() {
   std::string text = "SCIP " + scip_library_version() + "\n";
+#ifdef VARDELMO_WITH_HIGHS
+  text += "HiGHS " + highs_library_version() + "\n";
+#endif
   if (!platform::find_gurobi_library()) return text + "Gurobi: nenhuma biblioteca encontrada\n";
   if (gurobi_library_loads()) text += "Gurobi " + loaded_gurobi_version().value_or("") + "\n";
   return text;
@@ -81,6 +97,8 @@ std::string solver_versions() {
 bool names_a_model(const std::string& path) {
   return path.size() >= 2 && path.compare(path.size() - 2, 2, "lp") == 0;
 }
+
+bool solver_offered(const std::string& name) { return find_runner(name).name[0] != '\0'; }
 
 const SolverRunner& find_runner(const std::string& name) {
   for (const SolverRunner& runner : kRunners)
