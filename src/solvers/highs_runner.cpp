@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "base/process.h"
 #include "base/shell_settings.h"
 #include "solvers/outcome.h"
@@ -142,7 +143,9 @@ bool run_highs_model(const std::string& model_path, const std::string& solution_
   // Set before the read, so that a quiet run stays quiet while reading.
   set_options(highs);
   try {
-    if (Highs_readModel(highs, model_path.c_str()) == kHighsStatusError) {
+    // HiGHS reads a folder named *.lp without end; it is no model either.
+    if (!file_can_be_read(model_path) ||
+        Highs_readModel(highs, model_path.c_str()) == kHighsStatusError) {
       report_failure(model_path, 0, Outcome::ReadError);
       return true;
     }
