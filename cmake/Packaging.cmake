@@ -48,12 +48,11 @@ else()
     set_target_properties(vardelmo PROPERTIES INSTALL_RPATH "$ORIGIN/../${_private_libraries}")
     install(FILES ${_wheel_files} DESTINATION ${_private_libraries})
   endif()
-  # The HiGHS library of the highspy wheel, beside SCIP's (both its names:
-  # the program asks for libhighs.so.1).
+  # The HiGHS library of the highspy wheel, beside SCIP's, under the name
+  # the program asks for (the wheel's libhighs.so.1.15.1 is the same file).
   if(VARDELMO_HIGHS_SOURCE STREQUAL "WHEEL")
     set_target_properties(vardelmo PROPERTIES INSTALL_RPATH "$ORIGIN/../${_private_libraries}")
-    file(GLOB _highs_files "${VARDELMO_HIGHS_WHEEL_DIR}/lib/libhighs.so*")
-    install(FILES ${_highs_files} DESTINATION ${_private_libraries})
+    install(FILES "${VARDELMO_HIGHS_WHEEL_DIR}/lib/libhighs.so.1" DESTINATION ${_private_libraries})
   endif()
   install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES"
           DESTINATION share/doc/vardelmo)
