@@ -504,7 +504,11 @@ TEST_F(Opt, WithHighsModelsWithoutSolutionKeepTheirStatusAndTheBatchGoesOn) {
       rows.push_back(row);
       details.push_back(row + (name == "decimals.lp" ? "31,337500;0,000000;1,000000" : ";;") + ";;;");
     }
-    EXPECT_EQ(mask_console(r.out), kBanner + kPrompt + kAskSolver + kPrompt + kAskVerbose +
+    // HiGHS's reader says why it refused broken.lp, outside its log; in the
+    // Windows program that line comes when highs.dll's C runtime lets it go.
+    const std::string out =
+        std::regex_replace(r.out, std::regex("File appears to contain indicator[^\n]*\n"), "");
+    EXPECT_EQ(mask_console(out), kBanner + kPrompt + kAskSolver + kPrompt + kAskVerbose +
                                        kPrompt + kAskModels + kAskOutput + blocks + kPrompt + kBye);
     EXPECT_EQ(r.out.find("Running HiGHS") != std::string::npos, verbose == "s") << r.out;
     EXPECT_EQ(r.err, "");
