@@ -122,6 +122,52 @@ elseif(VARDELMO_SCIP_SOURCE STREQUAL "STANDIN")
   target_link_libraries(vardelmo_scip INTERFACE scip_standin)
 endif()
 
+# HiGHS: an installed HiGHS (its own headers), else the library of the
+# pinned wheel (highspy's on Linux, highsbox's highs.dll on Windows; our
+# declarations, declarations/highs). Without one (VARDELMO_HIGHS_SOURCE
+# NONE) the program offers no HIGHS solver: the build says so to
+# runners.cpp only (VARDELMO_WITH_HIGHS).
+set(VARDELMO_HIGHS_WHEEL_DIR "${CMAKE_BINARY_DIR}/highs-wheel" CACHE PATH
+    "Where scripts/fetch-highs unpacked the HiGHS library of the pinned wheel")
+vardelmo_read_pins("${CMAKE_CURRENT_LIST_DIR}/highspy-wheel.txt" _highs_wheel_)
+add_library(vardelmo_highs INTERFACE)
+set(VARDELMO_HIGHS_SOURCE NONE)
+find_package(highs CONFIG QUIET)
+if(highs_FOUND)
+  set(VARDELMO_HIGHS_SOURCE SYSTEM)
+  set(VARDELMO_HIGHS_VERSION "${highs_VERSION}")
+  message(STATUS "HiGHS: ${highs_VERSION} installed, from ${highs_DIR}")
+  target_link_libraries(vardelmo_highs INTERFACE highs::highs)
+else()
+  if(WIN32)
+    set(_highs_wheel_library "${VARDELMO_HIGHS_WHEEL_DIR}/lib/${_highs_wheel_windows_library_file}")
+    set(_highs_wheel_package "${_highs_wheel_windows_package}")
+  else()
+    set(_highs_wheel_library "${VARDELMO_HIGHS_WHEEL_DIR}/lib/${_highs_wheel_library_file}")
+  endif()
+  if(NOT EXISTS "${_highs_wheel_library}")
+    message(FATAL_ERROR "No HiGHS library: none installed (set highs_DIR), and the ${_highs_wheel_package} "
+      "${_highs_wheel_version} wheel's is not in ${VARDELMO_HIGHS_WHEEL_DIR} (scripts/setup "
+      "fetches it with scripts/fetch-highs).")
+  endif()
+  set(VARDELMO_HIGHS_SOURCE WHEEL)
+  message(STATUS "HiGHS: ${_highs_wheel_highs_version} from the ${_highs_wheel_package} ${_highs_wheel_version} wheel, ${_highs_wheel_library}")
+  add_library(highs::wheel SHARED IMPORTED)
+  if(WIN32)
+    # MinGW links against the DLL itself, which must lie beside the programs.
+    file(COPY_FILE "${_highs_wheel_library}" "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/highs.dll"
+         ONLY_IF_DIFFERENT)
+    set_target_properties(highs::wheel PROPERTIES IMPORTED_IMPLIB "${_highs_wheel_library}"
+                          IMPORTED_LOCATION "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/highs.dll")
+  else()
+    set_target_properties(highs::wheel PROPERTIES IMPORTED_LOCATION "${_highs_wheel_library}"
+                                                  IMPORTED_SONAME libhighs.so.1)
+  endif()
+  target_include_directories(vardelmo_highs INTERFACE ${CMAKE_SOURCE_DIR}/declarations/highs)
+  target_link_libraries(vardelmo_highs INTERFACE highs::wheel)
+  set(VARDELMO_HIGHS_VERSION "${_highs_wheel_highs_version}")
+endif()
+
 # The program links no Gurobi library: it loads the file in the folder it
 # was started from when a Gurobi batch first needs it, and builds against
 # our declarations of Gurobi's C interface only (declarations/gurobi).

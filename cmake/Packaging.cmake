@@ -1,6 +1,7 @@
 # What `cmake --install` puts where, and the packages CPack makes of it
 # (scripts/package): a .deb for Debian 12 from the Linux build, a .zip from
-# the Windows one. Both carry the SCIP library the program was linked with,
+# the Windows one. Both carry the SCIP library the program was linked with
+# (the .deb also the HiGHS library of the highspy wheel),
 # so only a build with the wheel's SCIP (VARDELMO_SCIP_SOURCE WHEEL) makes a
 # package that runs on its own; another build installs the program alone.
 
@@ -8,7 +9,7 @@ set(CPACK_PACKAGE_NAME vardelmo)
 set(CPACK_PACKAGE_VENDOR "Vardelmo Antunes Ribeiro")
 set(CPACK_PACKAGE_CONTACT "Vardelmo Antunes Ribeiro <vardelmo.ribeiro@gmail.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Interactive shell that solves folders of LP models with SCIP or Gurobi and converts MathProg models")
+    "Interactive shell that solves folders of LP models with SCIP, HiGHS or Gurobi and converts MathProg models")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
@@ -47,6 +48,12 @@ else()
     set_target_properties(vardelmo PROPERTIES INSTALL_RPATH "$ORIGIN/../${_private_libraries}")
     install(FILES ${_wheel_files} DESTINATION ${_private_libraries})
   endif()
+  # The HiGHS library of the highspy wheel, beside SCIP's, under the name
+  # the program asks for (the wheel's libhighs.so.1.15.1 is the same file).
+  if(VARDELMO_HIGHS_SOURCE STREQUAL "WHEEL")
+    set_target_properties(vardelmo PROPERTIES INSTALL_RPATH "$ORIGIN/../${_private_libraries}")
+    install(FILES "${VARDELMO_HIGHS_WHEEL_DIR}/lib/libhighs.so.1" DESTINATION ${_private_libraries})
+  endif()
   install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${PROJECT_SOURCE_DIR}/THIRD-PARTY-NOTICES"
           DESTINATION share/doc/vardelmo)
   set(CPACK_GENERATOR DEB)
@@ -57,7 +64,8 @@ else()
   # Debian's packages of the libraries that the program and the wheel's SCIP
   # link, as dpkg-shlibdeps finds them; the wheel's own are the package's.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${VARDELMO_SCIP_WHEEL_DIR}/lib")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${VARDELMO_SCIP_WHEEL_DIR}/lib"
+      "${VARDELMO_HIGHS_WHEEL_DIR}/lib")
 endif()
 
 include(CPack)

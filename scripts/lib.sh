@@ -99,7 +99,7 @@ configure_and_build() {
   log="$build/vardelmo-setup.log"
   if [ ! -f "$build/CMakeCache.txt" ]; then
     step configuring cmake_logged "$log" -S "$root" -B "$build" "$@"
-    grep -E '^-- (SCIP|Gurobi):' "$log" | sed 's/^-- /vardelmo setup: /' >&2 || true
+    grep -E '^-- (SCIP|HiGHS|Gurobi):' "$log" | sed 's/^-- /vardelmo setup: /' >&2 || true
   elif ! cmake_logged "$log" -S "$root" -B "$build" "$@" >/dev/null; then
     cat "$log" >&2
     echo "vardelmo setup: configuring failed" >&2
@@ -130,15 +130,17 @@ setup_sanitized() {
 # PINS names for TARGET (linux, windows) with pip in download-only mode
 # (nothing is installed into any Python), checks its SHA-256 and unpacks only
 # the files under its members= path into FOLDER/lib, which must then hold its
-# library_file= file (TARGET_members= and TARGET_library_file= where the
-# two wheels differ). WHAT names what is fetched in the progress lines. Does
+# library_file= file (TARGET_members=, TARGET_library_file=, TARGET_package=
+# and TARGET_version= where the two wheels differ). WHAT names what is fetched in the progress lines. Does
 # nothing when FOLDER/lib already holds that wheel's files; on failure says
 # why and returns 1, leaving what was there.
 fetch_wheel() (
   pins=$1 target=$2 folder=$3 what=$4
   pin() { sed -n "s/^$1=//p" "$pins"; }
   fail() { echo "vardelmo: $1" >&2; exit 1; }
-  package=$(pin package) version=$(pin version)
+  package=$(pin "${target}_package") version=$(pin "${target}_version")
+  [ -n "$package" ] || package=$(pin package)
+  [ -n "$version" ] || version=$(pin version)
   members=$(pin "${target}_members") library=$(pin "${target}_library_file")
   [ -n "$members" ] || members=$(pin members)
   [ -n "$library" ] || library=$(pin library_file)

@@ -32,7 +32,7 @@ struct Command {
 const Command kCommands[] = {
     {"opt", optimize_with_settings, false,
      "otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)"},
-    {"solver", select_solver, false, "altera o solver padrão (SCIP), opções - SCIP/GUROBI"},
+    {"solver", select_solver, false, solver_help()},
     {"time_limit", set_time_limit, false,
      "adicionar um tempo máximo (em segundos) para a execução dos modelos"},
     {"verbose", set_verbose, false, "imprime log da otimização (s/n)"},

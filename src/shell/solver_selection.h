@@ -7,6 +7,10 @@ namespace vardelmo {
 /// count.
 [[nodiscard]] bool gurobi_library_present();
 
+/// The solver names the shell offers, as its help line and prompt list
+/// them: "SCIP/GUROBI/HIGHS", or without HIGHS where the build has no HiGHS.
+[[nodiscard]] const char* solver_help();
+
 void select_solver();  // command `solver`
 
 }  // namespace vardelmo

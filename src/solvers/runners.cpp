@@ -8,6 +8,9 @@
 #include "base/platform.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
+#ifdef VARDELMO_WITH_HIGHS
+#include "solvers/highs_runner.h"
+#endif
 #include "solvers/outcome.h"
 #include "solvers/scip_runner.h"
 
@@ -64,6 +67,10 @@ std::optional<ModelResult> run_nothing(const ModelJob&, const SolveSettings&) {
 const SolverRunner kRunners[] = {
     {"SCIP", scip_library_fits, always, run_scip_model},
     {"GUROBI", always, gurobi_library_loads, run_gurobi},
+#ifdef VARDELMO_WITH_HIGHS
+    // Ships with the program, as SCIP: nothing to check before a batch.
+    {"HIGHS", always, always, run_highs_model},
+#endif
 };
 
 const SolverRunner kNoSolver = {"", always, always, run_nothing};
@@ -72,6 +79,9 @@ const SolverRunner kNoSolver = {"", always, always, run_nothing};
 
 std::string solver_versions() {
   std::string text = "SCIP " + scip_library_version() + "\n";
+#ifdef VARDELMO_WITH_HIGHS
+  text += "HiGHS " + highs_library_version() + "\n";
+#endif
   if (!platform::find_gurobi_library()) return text + "Gurobi: nenhuma biblioteca encontrada\n";
   if (gurobi_library_loads()) text += "Gurobi " + loaded_gurobi_version().value_or("") + "\n";
   return text;
@@ -80,6 +90,8 @@ std::string solver_versions() {
 bool names_a_model(const std::string& path) {
   return path.size() >= 2 && path.compare(path.size() - 2, 2, "lp") == 0;
 }
+
+bool solver_offered(const std::string& name) { return find_runner(name).name[0] != '\0'; }
 
 const SolverRunner& find_runner(const std::string& name) {
   for (const SolverRunner& runner : kRunners)

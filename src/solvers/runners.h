@@ -47,8 +47,12 @@ struct SolverRunner {
 [[nodiscard]] std::optional<ModelResult> solve_model(const ModelJob& job,
                                                      const SolveSettings& settings);
 
+/// Whether the program has a runner for the solver named `name` (HIGHS only
+/// where the build has a HiGHS library).
+[[nodiscard]] bool solver_offered(const std::string& name);
+
 /// A line per solver for `--version`: the version of the SCIP library the
-/// process runs with, then Gurobi's, loading the library the program would
+/// process runs with, HiGHS's where offered, then Gurobi's, loading the library the program would
 /// load for a batch. One that is found but does not load is reported as a
 /// batch reports it, and gets no line.
 [[nodiscard]] std::string solver_versions();

@@ -473,7 +473,11 @@ TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
   const std::vector<std::pair<std::string, const char*>> runs = {
       {scip, VARDELMO_BINARY},       {scip, VARDELMO_STANDIN_BINARY},
       {gurobi, VARDELMO_BINARY},     {two + scip, VARDELMO_BINARY},
-      {two + gurobi, VARDELMO_BINARY}};
+      {two + gurobi, VARDELMO_BINARY},
+#ifdef VARDELMO_WITH_HIGHS
+      {"solver\nHIGHS\n", VARDELMO_BINARY}, {two + "solver\nHIGHS\n", VARDELMO_BINARY},
+#endif
+  };
   for (const auto& [choice, program] : runs) {
     BatchFolders folders;
     auto& [work, models, output] = folders;
@@ -483,7 +487,9 @@ TEST(CtrlC, StopsTheSolvingModelsAndTheBatchGoesOn) {
     if (parallel) write_file(models.path() / "hard2.lp", hard_model());
     copy_model("decimals.lp", models.path());
     const std::vector<std::string> names = listing_order(models.path());
-    const std::string solver = choice.find("GUROBI") == std::string::npos ? "SCIP" : "GUROBI";
+    const std::string solver = choice.find("GUROBI") != std::string::npos  ? "GUROBI"
+                               : choice.find("HIGHS") != std::string::npos ? "HIGHS"
+                                                                           : "SCIP";
     const std::string trace = choice + " on " + program;
 
     Child child(work.path(), std::nullopt, program);

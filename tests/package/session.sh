@@ -49,9 +49,14 @@ check_session() {
   check "the converted model" "$(cat "$reference/mod/pequeno.lp")" "$(cat "$packaged/mod/pequeno.lp")"
 }
 
-# expected_version BUILD: what --version prints where there is no Gurobi.
+# expected_version BUILD: what --version prints where there is no Gurobi;
+# HiGHS's line where the build has a wheel's HiGHS library.
 expected_version() {
-  printf 'Vardelmo %s\nSCIP %s\nGurobi: nenhuma biblioteca encontrada' \
+  printf 'Vardelmo %s\nSCIP %s\n' \
     "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")" \
     "$(sed -n 's/^scip_version=//p' "$root/cmake/pyscipopt-wheel.txt")"
+  if compgen -G "$1/highs-wheel/lib/*highs*" >/dev/null; then
+    printf 'HiGHS %s\n' "$(sed -n 's/^highs_version=//p' "$root/cmake/highspy-wheel.txt")"
+  fi
+  printf 'Gurobi: nenhuma biblioteca encontrada'
 }

@@ -39,12 +39,12 @@ expect() {
 }
 # set_up FOLDER ARGUMENT...: scripts/setup into FOLDER; its outputs in
 # $work/out and $work/err (how long a step took masked), its exit status
-# in $status.
+# in $status. highs_DIR names an installed HiGHS, so nothing is fetched.
 set_up() {
   local build=$1
   shift
   status=0
-  VARDELMO_BUILD_DIR="$build" PATH="$work/bin:$PATH" \
+  VARDELMO_BUILD_DIR="$build" PATH="$work/bin:$PATH" highs_DIR="$work/highs" \
     VARDELMO_CMAKE_ARGS="-DVARDELMO_SCIP=STANDIN  -DVARDELMO_FUZZ=OFF" \
     "$root/scripts/setup" "$@" >"$work/out" 2>"$work/err.raw" || status=$?
   sed -E 's/: done in [0-9]+ s$/: done in N s/' "$work/err.raw" >"$work/err"

@@ -10,7 +10,11 @@ namespace {
 const std::string kHelp =
     "\n"
     " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n"
+#ifdef VARDELMO_WITH_HIGHS
+    " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI/HIGHS\n"
+#else
     " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n"
+#endif
     " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n"
     " verbose        imprime log da otimização (s/n)\n"
     " jobs           número de modelos resolvidos ao mesmo tempo (padrão 1)\n"
@@ -215,7 +219,7 @@ TEST(Solver, GurobiLibraryIsTheStartFoldersNewestThenGurobiHomesNewest) {
   fs::create_directory(installed);
   for (const std::string& name : kGurobiLibraryFiles)
     fs::copy_file(VARDELMO_GUROBI_STANDIN, installed / name);
-  const std::string versions = "Vardelmo 2.0\nSCIP 10.0.0\n";
+  const std::string versions = "Vardelmo 2.0\nSCIP 10.0.0\n" + kHighsVersionLine;
   auto loaded = [&](const fs::path& library) {
     const ProcessResult r = run_vardelmo("", work.path(), kProgramOnStandIn, {"--version"});
     EXPECT_EQ(r.out, versions + "Gurobi 11.0.3 (" + library.string() + ")\n");
@@ -238,15 +242,20 @@ TEST(Solver, GurobiLibraryIsTheStartFoldersNewestThenGurobiHomesNewest) {
   EXPECT_EQ(r.status, 0);
 }
 
-TEST(Solver, ScipNeedsNoLibraryFile) {
-  ProcessResult r = run_vardelmo("solver\nSCIP\nexit\n");
-  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kBye);
+// SCIP and HiGHS ship with the program.
+TEST(Solver, ScipAndHighsNeedNoLibraryFile) {
+  ProcessResult r = run_vardelmo("solver\nSCIP\nsolver\nHIGHS\nexit\n");
+#ifdef VARDELMO_WITH_HIGHS
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kAskSolver + kPrompt + kBye);
+#else
+  EXPECT_EQ(r.out, kBanner + kPrompt + kAskSolver + kPrompt + kAskSolver + kBadSolver + kPrompt + kBye);
+#endif
 }
 
 TEST(Solver, OtherAnswersAreInvalid) {
-  ProcessResult r = run_vardelmo("solver\nscip\nsolver\nGUROBI \nsolver\n\nexit\n");
+  ProcessResult r = run_vardelmo("solver\nscip\nsolver\nGUROBI \nsolver\n\nsolver\nhighs\nexit\n");
   std::string expected = kBanner + kPrompt;
-  for (int i = 0; i < 3; ++i) expected += kAskSolver + kBadSolver + kPrompt;
+  for (int i = 0; i < 4; ++i) expected += kAskSolver + kBadSolver + kPrompt;
   EXPECT_EQ(r.out, expected + kBye);
   EXPECT_EQ(r.err, "");
 }
@@ -255,7 +264,8 @@ TEST(Solver, OtherAnswersAreInvalid) {
 // other test does.
 TEST(CommandLine, VersionNamesTheProgramAndTheSolversAndExits) {
   const ProcessResult r = run_vardelmo("exit\n", TempFolder().path(), kProgramOnStandIn, {"--version"});
-  EXPECT_EQ(r.out, "Vardelmo 2.0\nSCIP 10.0.0\nGurobi: nenhuma biblioteca encontrada\n");
+  EXPECT_EQ(r.out, "Vardelmo 2.0\nSCIP 10.0.0\n" + kHighsVersionLine +
+                       "Gurobi: nenhuma biblioteca encontrada\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.status, 0);
 }

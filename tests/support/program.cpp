@@ -90,9 +90,15 @@ std::string without_terminal_line_ends(const std::string& bytes) {
 
 const std::string kBanner =
     "\nVardelmo v2.0, resolvedor de modelos .lp em lote, e gerador de arquivos .lp a partir de "
-    "arquivos .mod. Criado por Vardelmo Antunes Ribeiro (vardelmo.ribeiro@gmail.com).Existem 2 "
-    "solvers que podem ser utilizados: o SCIP (https://www.scipopt.org/doc/html/), e o GUROBI "
-    "(https://www.gurobi.com/).  \nO transformador de formatos é o GLPK "
+    "arquivos .mod. Criado por Vardelmo Antunes Ribeiro (vardelmo.ribeiro@gmail.com)."
+#ifdef VARDELMO_WITH_HIGHS
+    "Existem 3 solvers que podem ser utilizados: o SCIP (https://www.scipopt.org/doc/html/), o "
+    "GUROBI (https://www.gurobi.com/) e o HIGHS (https://highs.dev).  \n"
+#else
+    "Existem 2 solvers que podem ser utilizados: o SCIP (https://www.scipopt.org/doc/html/), e o "
+    "GUROBI (https://www.gurobi.com/).  \n"
+#endif
+    "O transformador de formatos é o GLPK "
     "(https://www.gnu.org/software/glpk/).  \nPara acessar as funcionalidades digite 'help'. \n\n";
 
 std::vector<std::string> listing_order(const fs::path& folder) {

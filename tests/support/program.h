@@ -160,7 +160,14 @@ inline const std::string kAskCluster = "Enviar os modelos a um cluster Slurm? (s
 inline const std::string kAskSaveSol = "Gravar a melhor solução de cada modelo? (s/n)> ";
 inline const std::string kAskResume = "Retomar lotes interrompidos? (s/n)> ";
 inline const std::string kBadYesOrNo = "Opção inexistente, favor selecionar uma opção válida.\n";
+#ifdef VARDELMO_WITH_HIGHS
+inline const std::string kAskSolver = "Digite o solver que deseja usar (GUROBI/SCIP/HIGHS)> ";
+// --version's line for the HiGHS library the build has.
+inline const std::string kHighsVersionLine = "HiGHS " VARDELMO_HIGHS_VERSION "\n";
+#else
+inline const std::string kHighsVersionLine;
 inline const std::string kAskSolver = "Digite o solver que deseja usar (GUROBI/SCIP)> ";
+#endif
 inline const std::string kBadSolver =
     "Opção inexistente, favor selecionar um solver dentre os disponibilizados.\n";
 inline const std::string kNoGurobi = "Bilioteca 'gurobi110.dll' não encontrada\n";

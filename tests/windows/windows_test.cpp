@@ -236,7 +236,7 @@ TEST_F(WindowsTexts, EveryMessageIsInWindows1252) {
                                  work.path());
   const char* const outputs[] = {
       u8"O transformador de formatos é o GLPK",
-      u8" solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n",
+      u8" solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI/HIGHS\n",
       u8" time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n",
       u8" verbose        imprime log da otimização (s/n)\n",
       u8"                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n",

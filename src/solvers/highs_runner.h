@@ -1,0 +1,19 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "solvers/runners.h"
+
+namespace vardelmo {
+
+/// Solves one model file with HiGHS under `settings`, on one thread, prints
+/// its block and hands back its result: none when no HiGHS instance could be
+/// made. Ctrl+C during the solve stops it with the best solution so far. A
+/// model with a solution leaves its best at the job's `solution_path`.
+[[nodiscard]] std::optional<ModelResult> run_highs_model(const ModelJob& job,
+                                                         const SolveSettings& settings);
+
+/// The version of the HiGHS library the process runs with: "1.15.1".
+[[nodiscard]] std::string highs_library_version();
+
+}  // namespace vardelmo
