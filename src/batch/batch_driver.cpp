@@ -92,6 +92,13 @@ const ExecutionMode& chosen_mode(const BatchSettings& settings) {
 void optimize_lp_folder(const BatchSettings& settings) {
   const SolverRunner& runner = find_runner(settings.solve.solver);
   if (!runner.library_fits()) return;
+  // The file may have changed, or gone, since it was given.
+  const std::string& param_file = settings.solve.param_file;
+  if (!param_file.empty() && !runner.settings_file_reads(param_file)) {
+    print_error("O arquivo de parâmetros " + param_file +
+                " não pôde ser lido; nenhum modelo foi resolvido.\n");
+    return;
+  }
   const ExecutionMode& mode = chosen_mode(settings);
   if (!mode.ready()) return;
   const std::optional<std::string> model_folder = ask_for_folder(

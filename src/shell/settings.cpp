@@ -3,6 +3,7 @@
 #include "base/console.h"
 #include "base/platform.h"
 #include "batch/batch_driver.h"
+#include "solvers/runners.h"
 
 namespace vardelmo {
 
@@ -20,6 +21,9 @@ BatchSettings batch_settings(const ShellSettings& settings) {
   batch.solve.time_limit = settings.time_limit;
   batch.solve.verbose = settings.verbose == "s";
   batch.solve.mem_limit = settings.mem_limit;
+  if (const auto file = settings.param_files.find(settings.solver);
+      file != settings.param_files.end())
+    batch.solve.param_file = file->second;
   batch.jobs = settings.jobs;
   batch.cluster = settings.cluster == "s";
   batch.save_sol = settings.save_sol == "s";
@@ -110,6 +114,23 @@ void set_jobs() {
 void set_mem_limit() {
   ask_whole_number("Digite a memória máxima por modelo (MB)> ", parse_mem_limit,
                    shell_settings.mem_limit);
+}
+
+void set_param_file() {
+  const std::string& solver = shell_settings.solver;
+  std::string line;
+  if (!ask(("Digite o caminho do arquivo de parâmetros do " + solver + " (vazio para nenhum)> ")
+               .c_str(),
+           line))
+    return;
+  if (line.empty()) {
+    shell_settings.param_files.erase(solver);
+    return;
+  }
+  if (find_runner(solver).settings_file_reads(line))
+    shell_settings.param_files[solver] = line;
+  else
+    print("O arquivo de parâmetros não foi alterado.\n");
 }
 
 }  // namespace vardelmo

@@ -31,5 +31,6 @@ void set_verbose();     // command `verbose`
 void set_save_sol();    // command `save_sol`
 void set_resume();      // command `resume`
 void set_mem_limit();   // command `mem_limit`
+void set_param_file();  // command `param_file`
 
 }  // namespace vardelmo
