@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 
 #ifdef _WIN32
@@ -337,5 +338,42 @@ void* SharedLibrary::function(const char* name, std::string& reason) const {
 }
 
 #endif
+
+std::string local_time_iso8601() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  long offset_minutes = 0;
+#ifdef _WIN32
+  localtime_s(&local, &now);
+  // MSVCRT's %z gives a zone name, not an offset: the offset is computed.
+  std::tm utc{};
+  gmtime_s(&utc, &now);
+  utc.tm_isdst = local.tm_isdst;
+  offset_minutes = static_cast<long>(std::difftime(std::mktime(&local), std::mktime(&utc)) / 60);
+#else
+  localtime_r(&now, &local);
+  offset_minutes = local.tm_gmtoff / 60;
+#endif
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
+  char offset[8];
+  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", offset_minutes < 0 ? '-' : '+',
+                magnitude / 60 % 100, magnitude % 60);
+  return std::string(text) + offset;
+}
+
+std::string machine_name() {
+#ifdef _WIN32
+  char name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof name;
+  if (!GetComputerNameA(name, &size)) return {};
+  return std::string(name, size);
+#else
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+#endif
+}
 
 }  // namespace vardelmo::platform

@@ -9,6 +9,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "batch/batch_record_file.h"
 #include "batch/batch_records.h"
 #include "batch/known_optima.h"
 #include "batch/progress_line.h"
@@ -74,10 +75,30 @@ void run_entries(Executor& executor, BatchRecords& records) {
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
-FileNameList without_results_files(const FileNameList& entries) {
+// The name of the settings file that an earlier batch's record in `folder`
+// says it copied there; empty when there is none.
+std::string earlier_settings_copy(const std::string& folder) {
+  const std::optional<std::string> record =
+      read_whole_file(join_path(folder, kBatchRecordName), true);
+  if (!record) return {};
+  const std::string tag = "\nARQUIVO_PARAMETROS: ";
+  const std::size_t at = record->find(tag);
+  if (at == std::string::npos) return {};
+  const std::size_t begin = at + tag.size();
+  std::string path = record->substr(begin, record->find_first_of("\r\n", begin) - begin);
+  return path.empty() ? path : split_path(path).back();
+}
+
+// Results files, the record and the settings file copied beside it are no
+// models. The copy is known by the record's name for it, so that a settings
+// file of the user's own that only shares a fixed name is never taken.
+FileNameList without_results_files(const FileNameList& entries, const std::string& copy) {
   FileNameList kept;
-  for (std::string_view entry : entries)
-    if (!is_results_file_name(split_path(std::string(entry)).back())) kept.push_back(entry);
+  for (std::string_view entry : entries) {
+    const std::string name = split_path(std::string(entry)).back();
+    if (!is_results_file_name(name) && name != kBatchRecordName && (copy.empty() || name != copy))
+      kept.push_back(entry);
+  }
   return kept;
 }
 
@@ -109,8 +130,10 @@ void optimize_lp_folder(const BatchSettings& settings) {
   // A batch that resumes may be the one to read them: it leaves them where
   // they are and out of its listing, whose numbers stay those they had.
   const bool resume = settings.resume;
+  const std::string settings_copy = earlier_settings_copy(*model_folder);
   for (const std::string& stale :
-       {results_file_path(*model_folder), details_file_path(*model_folder)}) {
+       {results_file_path(*model_folder), details_file_path(*model_folder),
+        join_path(*model_folder, kBatchRecordName)}) {
     std::error_code error;
     const std::filesystem::path native = platform::native_path(stale, error);
     if (!error && !resume) std::filesystem::remove(native, error);
@@ -119,8 +142,7 @@ void optimize_lp_folder(const BatchSettings& settings) {
       return;
     }
   }
-  model_files = list_folder(*model_folder);
-  if (resume) model_files = without_results_files(model_files);
+  model_files = without_results_files(list_folder(*model_folder), settings_copy);
 
   const std::optional<std::string> output_folder =
       ask_for_folder("Digite o caminho da pasta para gerar o output> ",
@@ -153,7 +175,12 @@ void optimize_lp_folder(const BatchSettings& settings) {
                        std::move(solution_folder), std::move(earlier));
   const std::unique_ptr<Executor> executor =
       mode.open({model_files, *output_folder, settings, records.clock});
-  if (executor) run_entries(*executor, records);
+  if (!executor) return;
+  std::size_t models = 0;
+  for (std::string_view path : model_files) models += names_a_model(std::string(path)) ? 1 : 0;
+  BatchRecordFile record(*output_folder, settings, runner.library_version(), models);
+  run_entries(*executor, records);
+  record.finish();
 }
 
 }  // namespace vardelmo

@@ -77,12 +77,18 @@ std::optional<ModelResult> run_nothing(const ModelJob&, const SolveSettings&) {
 
 bool no_settings_file(const std::string&) { return false; }
 
+std::string gurobi_version() { return loaded_gurobi_version().value_or(""); }
+std::string no_version() { return {}; }
+
 const SolverRunner kRunners[] = {
-    {"SCIP", scip_library_fits, always, run_scip_model, scip_settings_file_reads},
-    {"GUROBI", always, gurobi_library_loads, run_gurobi, gurobi_settings_file_reads},
+    {"SCIP", scip_library_fits, always, run_scip_model, scip_settings_file_reads,
+     scip_library_version},
+    {"GUROBI", always, gurobi_library_loads, run_gurobi, gurobi_settings_file_reads,
+     gurobi_version},
 };
 
-const SolverRunner kNoSolver = {"", always, always, run_nothing, no_settings_file};
+const SolverRunner kNoSolver = {"", always, always, run_nothing, no_settings_file,
+                                no_version};
 
 bool ends_with(const std::string& text, const char* end) {
   const std::size_t length = std::char_traits<char>::length(end);

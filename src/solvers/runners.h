@@ -33,6 +33,8 @@ struct SolverRunner {
   /// Whether the solver's settings file at `path` reads into a fresh
   /// instance; when not, says why in the solver's words on standard error.
   bool (*settings_file_reads)(const std::string& path);
+  /// The version of the library a batch runs with, once `prepare` passed.
+  std::string (*library_version)();
 };
 
 /// Whether a batch entry is a model the runners solve: a name ending in

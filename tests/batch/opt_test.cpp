@@ -509,5 +509,31 @@ TEST_F(Opt, MpsAndGzipModelsAndASettingsFilePerSolver) {
 
 }
 
+// The record of a batch, and its settings file beside it; where the output
+// folder holds the models, the next batch takes neither for a model.
+TEST_F(Opt, ARecordOfEachBatchBesideItsResults) {
+  copy_model("decimals.lp", models.path());
+  write_file(work.path() / "nodes.set", "limits/nodes = 1\n");
+  const std::string session = "param_file\nnodes.set\njobs\n2\n" +
+                              opt_session(models.path(), models.path());
+  ProcessResult r = run_vardelmo(session, work.path());
+  r = run_vardelmo(session, work.path());
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  std::size_t headers = 0;
+  for (std::size_t at = r.out.find("MODELO "); at != std::string::npos;
+       at = r.out.find("MODELO ", at + 1))
+    ++headers;
+  EXPECT_EQ(headers, 1u) << r.out;
+  EXPECT_EQ(read_text_file(models.path() / "nodes.set"), "limits/nodes = 1\n");
+  const std::string time = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}";
+  EXPECT_TRUE(std::regex_match(
+      read_text_file(models.path() / "sol_lote.txt"),
+      std::regex("VERSAO: [0-9.]+\nSOLVER: SCIP\nVERSAO_SOLVER: 10\\.[0-9.]+\n"
+                 "ARQUIVO_PARAMETROS: nodes\\.set\nTIME_LIMIT: 0,000000\nMEM_LIMIT: 0\n"
+                 "JOBS: 2\nCLUSTER: n\nSAVE_SOL: n\nRESUME: n\nMAQUINA: [^\n]+\nMODELOS: 1\n"
+                 "INICIO: " + time + "\nFIM: " + time + "\n")))
+      << read_text_file(models.path() / "sol_lote.txt");
+}
+
 }  // namespace
 }  // namespace vardelmo::test

@@ -9,7 +9,7 @@ namespace {
 
 const std::string kHelp =
     "\n"
-    " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n"
+    " opt            otimizar os modelos de uma pasta (arquivos .lp e .mps, também comprimidos com gzip)\n"
     " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI\n"
     " time_limit     adicionar um tempo máximo (em segundos) para a execução dos modelos\n"
     " verbose        imprime log da otimização (s/n)\n"
@@ -18,6 +18,7 @@ const std::string kHelp =
     " save_sol       gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)\n"
     " resume         retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)\n"
     " mem_limit      memória máxima por modelo em MB (0 = sem limite, padrão 0)\n"
+    " param_file     arquivo de parâmetros do solver escolhido (um por solver, padrão nenhum)\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
     "                o programa só funciona se o executável estiver na mesma pasta dos modelos.\n"
     " about          informações sobre o Vardelmo\n"
