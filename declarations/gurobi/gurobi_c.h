@@ -80,6 +80,7 @@ int GRBloadenvadv(GRBenv **envP, const char *logfilename, int apitype, int major
 int GRBsetintparam(GRBenv *env, const char *paramname, int value);
 int GRBsetdblparam(GRBenv *env, const char *paramname, double value);
 int GRBstartenv(GRBenv *env);
+int GRBreadparams(GRBenv *env, const char *filename);
 void GRBfreeenv(GRBenv *env);
 int GRBreadmodel(GRBenv *env, const char *filename, GRBmodel **modelP);
 GRBenv *GRBgetenv(GRBmodel *model);

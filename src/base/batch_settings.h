@@ -14,6 +14,9 @@ struct SolveSettings {
   bool verbose = false;
   /// Megabytes each model's solve may use; 0 sets no limit.
   std::size_t mem_limit = 0;
+  /// The solver's own settings file, read into each fresh instance before
+  /// the settings above; empty: none.
+  std::string param_file;
 };
 
 /// The settings of one batch, taken from the shell's when `opt` starts: a

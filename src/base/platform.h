@@ -135,4 +135,7 @@ class SharedLibrary {
   std::filesystem::path file_;
 };
 
+/// The local time now, ISO 8601 with the offset: "2026-12-09T07:51:03-03:00".
+[[nodiscard]] std::string local_time_iso8601();
+
 }  // namespace vardelmo::platform

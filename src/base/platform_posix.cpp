@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <system_error>
 
 #include "base/platform.h"
@@ -105,6 +106,20 @@ void* SharedLibrary::function(const char* name, std::string& reason) const {
   void* address = dlsym(handle_, name);
   if (address == nullptr) reason = loader_reason(file_);
   return address;
+}
+
+std::string local_time_iso8601() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  const long offset_minutes = local.tm_gmtoff / 60;
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
+  char offset[8];
+  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", offset_minutes < 0 ? '-' : '+',
+                magnitude / 60 % 100, magnitude % 60);
+  return std::string(text) + offset;
 }
 
 }  // namespace vardelmo::platform

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <map>
 #include <string>
 
 namespace vardelmo {
@@ -26,6 +27,9 @@ struct ShellSettings {
   std::string resume = "n";
   /// Megabytes each model's solve may use; 0 sets no limit.
   std::size_t mem_limit = 0;
+  /// Each solver's own settings file, by the solver's name; none for a
+  /// solver without one.
+  std::map<std::string, std::string> param_files;
 };
 
 /// The process-wide instance.

@@ -9,6 +9,7 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "batch/batch_record_file.h"
 #include "batch/batch_records.h"
 #include "batch/known_optima.h"
 #include "batch/output_folder_lock.h"
@@ -76,14 +77,31 @@ void run_entries(Executor& executor, BatchRecords& records) {
       models, std::chrono::duration<double>(EntryClock::Clock::now() - began).count());
 }
 
-/// The listing without a batch's mark and, with `kept_results` (else they are
-/// removed beforehand), without the results files.
-FileNameList without_results_files(const FileNameList& entries, bool kept_results) {
+// The name of the settings file that an earlier batch's record in `folder`
+// says it copied there; empty when there is none.
+std::string earlier_settings_copy(const std::string& folder) {
+  const std::optional<std::string> record =
+      read_whole_file(join_path(folder, kBatchRecordName), true);
+  if (!record) return {};
+  const std::string tag = "\nARQUIVO_PARAMETROS: ";
+  const std::size_t at = record->find(tag);
+  if (at == std::string::npos) return {};
+  const std::size_t begin = at + tag.size();
+  std::string path = record->substr(begin, record->find_first_of("\r\n", begin) - begin);
+  return path.empty() ? path : split_path(path).back();
+}
+
+// Results files, the record and the settings file copied beside it are no
+// models; nor is a batch's mark. The copy is known by the record's name for
+// it, so that a settings file of the user's own that only shares a fixed name
+// is never taken.
+FileNameList without_results_files(const FileNameList& entries, const std::string& copy) {
   FileNameList kept;
   for (std::string_view entry : entries) {
     const std::string name = split_path(std::string(entry)).back();
     if (is_output_folder_mark(name)) continue;
-    if (!kept_results || !is_results_file_name(name)) kept.push_back(entry);
+    if (!is_results_file_name(name) && name != kBatchRecordName && (copy.empty() || name != copy))
+      kept.push_back(entry);
   }
   return kept;
 }
@@ -99,6 +117,13 @@ const ExecutionMode& chosen_mode(const BatchSettings& settings) {
 void optimize_lp_folder(const BatchSettings& settings) {
   const SolverRunner& runner = find_runner(settings.solve.solver);
   if (!runner.library_fits()) return;
+  // The file may have changed, or gone, since it was given.
+  const std::string& param_file = settings.solve.param_file;
+  if (!param_file.empty() && !runner.settings_file_reads(param_file)) {
+    print_error("O arquivo de parâmetros " + param_file +
+                " não pôde ser lido; nenhum modelo foi resolvido.\n");
+    return;
+  }
   const ExecutionMode& mode = chosen_mode(settings);
   if (!mode.ready()) return;
   const std::optional<std::string> model_folder = ask_for_folder(
@@ -111,8 +136,10 @@ void optimize_lp_folder(const BatchSettings& settings) {
   // Those of a batch that still writes there are not stale.
   const bool resume = settings.resume;
   const bool keep = resume || OutputFolderLock::holder_of(*model_folder);
+  const std::string settings_copy = earlier_settings_copy(*model_folder);
   for (const std::string& stale :
-       {results_file_path(*model_folder), details_file_path(*model_folder)}) {
+       {results_file_path(*model_folder), details_file_path(*model_folder),
+        join_path(*model_folder, kBatchRecordName)}) {
     std::error_code error;
     const std::filesystem::path native = platform::native_path(stale, error);
     if (!error && !keep) std::filesystem::remove(native, error);
@@ -121,7 +148,7 @@ void optimize_lp_folder(const BatchSettings& settings) {
       return;
     }
   }
-  model_files = without_results_files(list_folder(*model_folder), keep);
+  model_files = without_results_files(list_folder(*model_folder), settings_copy);
 
   const std::optional<std::string> output_folder =
       ask_for_folder("Digite o caminho da pasta para gerar o output> ",
@@ -161,8 +188,13 @@ void optimize_lp_folder(const BatchSettings& settings) {
                        std::move(solution_folder), std::move(earlier));
   const std::unique_ptr<Executor> executor =
       mode.open({model_files, *output_folder, settings, records.clock});
-  if (executor) run_entries(*executor, records);
+  if (!executor) return;
+  std::size_t models = 0;
+  for (std::string_view path : model_files) models += names_a_model(std::string(path)) ? 1 : 0;
+  BatchRecordFile record(*output_folder, settings, runner.library_version(), models);
+  run_entries(*executor, records);
   records.settle();
+  record.finish();
 }
 
 }  // namespace vardelmo

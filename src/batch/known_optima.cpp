@@ -53,7 +53,9 @@ std::optional<Reference> reference_of(const std::vector<std::string_view>& words
 
 std::string model_name(const std::string& model_path) {
   std::string name = split_path(model_path).back();
-  if (ends_with(name, ".lp")) name.resize(name.size() - 3);
+  if (ends_with(name, ".gz")) name.resize(name.size() - 3);
+  for (std::string_view format : {".lp", ".mps"})
+    if (ends_with(name, format)) return name.substr(0, name.size() - format.size());
   return name;
 }
 

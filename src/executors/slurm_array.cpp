@@ -51,6 +51,14 @@ std::optional<ModelJob> absolute_job(const ModelJob& job, std::string& why) {
   return absolute;
 }
 
+/// The settings with an absolute settings file, which every node then reads.
+SolveSettings on_every_node(SolveSettings settings) {
+  if (settings.param_file.empty()) return settings;
+  if (const std::optional<std::string> text = absolute_text(settings.param_file))
+    settings.param_file = *text;
+  return settings;
+}
+
 std::string slurm_words(const cluster::TaskState& state) {
   if (state.end == cluster::TaskEnd::unknown) return "o Slurm não tem mais registro dela";
   std::string words = state.slurm_state;
@@ -75,7 +83,7 @@ class SlurmTasks final : public Executor {
         // Not held: nothing sweeps the output folder, often a network file
         // system whose locks may be slow or missing.
         queue_(std::filesystem::path(output_folder), false, true, plan.models, plan.clock,
-               plan.settings.solve),
+               on_every_node(plan.settings.solve)),
         settings_(plan.settings.solve),
         jobs_(plan.settings.jobs) {}
 

@@ -31,7 +31,7 @@ struct Command {
 // the commands in this order.
 const Command kCommands[] = {
     {"opt", optimize_with_settings, false,
-     "otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)"},
+     "otimizar os modelos de uma pasta (arquivos .lp e .mps, também comprimidos com gzip)"},
     {"solver", select_solver, false, solver_help()},
     {"time_limit", set_time_limit, false,
      "adicionar um tempo máximo (em segundos) para a execução dos modelos"},
@@ -44,6 +44,8 @@ const Command kCommands[] = {
      "retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)"},
     {"mem_limit", set_mem_limit, false,
      "memória máxima por modelo em MB (0 = sem limite, padrão 0)"},
+    {"param_file", set_param_file, false,
+     "arquivo de parâmetros do solver escolhido (um por solver, padrão nenhum)"},
     {"compare", compare_results_folders, false,
      "comparar as pastas de resultados de vários lotes e gerar um relatório (csv e html)"},
     {"settings", print_settings, false, "mostrar os valores em vigor das configurações"},

@@ -6,6 +6,7 @@
 #include "solvers/gurobi_client.h"
 #include "solvers/outcome.h"
 #include "solvers/scip_runner.h"
+#include "solvers/runners.h"
 
 namespace vardelmo {
 
@@ -23,6 +24,9 @@ BatchSettings batch_settings(const ShellSettings& settings) {
   batch.solve.time_limit = settings.time_limit;
   batch.solve.verbose = settings.verbose == "s";
   batch.solve.mem_limit = settings.mem_limit;
+  if (const auto file = settings.param_files.find(settings.solver);
+      file != settings.param_files.end())
+    batch.solve.param_file = file->second;
   batch.jobs = settings.jobs;
   batch.cluster = settings.cluster == "s";
   batch.save_sol = settings.save_sol == "s";
@@ -123,12 +127,25 @@ std::string solver_setting() {
   std::string version;
   if (shell_settings.solver == "SCIP") {
     version = scip_library_version();
+  } else if (shell_settings.solver == "HIGHS") {
+    version = find_runner("HIGHS").library_version();
   } else if (shell_settings.solver == "GUROBI") {
     // Its path follows the version; the setting shows the version only.
     const std::string loaded = loaded_gurobi_version().value_or("");
     version = loaded.substr(0, loaded.find(' '));
   }
   return version.empty() ? shell_settings.solver : shell_settings.solver + " " + version;
+}
+
+// Each solver's file, or none.
+std::string param_files_setting() {
+  std::string text;
+  for (const std::string& solver : solver_names()) {
+    const auto file = shell_settings.param_files.find(solver);
+    text += (text.empty() ? "" : "; ") + solver + ": " +
+            (file == shell_settings.param_files.end() ? "nenhum" : file->second);
+  }
+  return text;
 }
 
 }  // namespace
@@ -144,6 +161,7 @@ std::string settings_text(std::size_t name_width) {
       {"save_sol", s.save_sol},
       {"resume", s.resume},
       {"mem_limit", std::to_string(s.mem_limit)},
+      {"param_file", param_files_setting()},
   };
   std::string text = "\n";
   for (const auto& [name, value] : rows) {
@@ -151,6 +169,23 @@ std::string settings_text(std::size_t name_width) {
     text += " " + padded.substr(0, name_width) + value + "\n";
   }
   return text + "\n";
+}
+
+void set_param_file() {
+  const std::string& solver = shell_settings.solver;
+  std::string line;
+  if (!ask(("Digite o caminho do arquivo de parâmetros do " + solver + " (vazio para nenhum)> ")
+               .c_str(),
+           line))
+    return;
+  if (line.empty()) {
+    shell_settings.param_files.erase(solver);
+    return;
+  }
+  if (find_runner(solver).settings_file_reads(line))
+    shell_settings.param_files[solver] = line;
+  else
+    print("O arquivo de parâmetros não foi alterado.\n");
 }
 
 }  // namespace vardelmo

@@ -31,6 +31,7 @@ void set_verbose();     // command `verbose`
 void set_save_sol();    // command `save_sol`
 void set_resume();      // command `resume`
 void set_mem_limit();   // command `mem_limit`
+void set_param_file();  // command `param_file`
 
 /// What command `settings` prints: an empty line, a line per setting in the
 /// columns of `help` (a blank, the name padded to `name_width`, the value),

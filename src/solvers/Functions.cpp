@@ -164,6 +164,16 @@ std::string scip_library_mismatch() {
          "; nenhum modelo foi resolvido.\n";
 }
 
+bool scip_settings_file_reads(const std::string& path) {
+  ScipInstance instance;
+  if (!CHECK_SCIP(SCIPcreate(instance.address()))) return false;
+  // The plugins' parameters are known only once they are included.
+  const bool reads = CHECK_SCIP(SCIPincludeDefaultPlugins(instance.get())) &&
+                     CHECK_SCIP(SCIPreadParams(instance.get(), path.c_str()));
+  instance.free();
+  return reads;
+}
+
 std::optional<ModelResult> run_scip_model(const ModelJob& job, const SolveSettings& settings) {
   const std::string& model_path = job.model_path;
   ScipInstance instance;
@@ -185,12 +195,20 @@ std::optional<ModelResult> run_scip_model(const ModelJob& job, const SolveSettin
     return failed;
   }
 
+  // Silent first, so that SCIP's warnings on the settings file come once, from
+  // the check of the file, and not for every model.
+  if (!settings.verbose) CHECK_SCIP(SCIPsetMessagehdlr(scip, nullptr));
+  // Before the shell's own settings, which keep their meaning. A file that
+  // no longer reads leaves the model without a result, SCIP having said why.
+  if (!settings.param_file.empty() && !CHECK_SCIP(SCIPreadParams(scip, settings.param_file.c_str()))) {
+    instance.free();
+    return std::nullopt;
+  }
   if (settings.time_limit != 0)
     CHECK_SCIP(SCIPsetRealParam(scip, "limits/time", settings.time_limit));
   // In MB, as the setting: SCIP stops with its memory-limit status.
   if (settings.mem_limit != 0)
     CHECK_SCIP(SCIPsetRealParam(scip, "limits/memory", static_cast<double>(settings.mem_limit)));
-  if (!settings.verbose) CHECK_SCIP(SCIPsetMessagehdlr(scip, nullptr));
   const SCIP_RETCODE solved = SCIPsolve(scip);
   if (!CHECK_SCIP(solved) && solved == SCIP_NOMEMORY) {
     ModelResult failed = report_failure(scip, model_path, Outcome::SolverError);

@@ -17,7 +17,7 @@ namespace {
   X(GRBloadenvadv) X(GRBsetintparam) X(GRBsetdblparam) X(GRBstartenv) X(GRBfreeenv)  \
   X(GRBreadmodel) X(GRBgetenv) X(GRBgetintattr) X(GRBgetdblattr) X(GRBgetdblattrarray) \
   X(GRBgetstrattrelement) X(GRBupdatemodel) X(GRBoptimize) X(GRBfreemodel)           \
-  X(GRBgeterrormsg) X(GRBversion)
+  X(GRBgeterrormsg) X(GRBversion) X(GRBreadparams)
 
 struct GurobiLibrary {
   GurobiLibrary(const std::filesystem::path& path, std::string& reason) : file(path, reason) {}
@@ -136,6 +136,10 @@ void GurobiEnvironment::set_int_param(IntParameter parameter, int value) {
 
 void GurobiEnvironment::set_double_param(DoubleParameter parameter, double value) {
   check_grb_call(grb().GRBsetdblparam(handle_, name_of(parameter), value), handle_);
+}
+
+void GurobiEnvironment::read_params(const std::string& path) {
+  check_grb_call(grb().GRBreadparams(handle_, path.c_str()), handle_);
 }
 
 void GurobiEnvironment::start() { check_grb_call(grb().GRBstartenv(handle_), handle_); }

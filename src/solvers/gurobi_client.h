@@ -78,6 +78,7 @@ class GurobiEnvironment {
 
   void set_int_param(IntParameter parameter, int value);           // GRBsetintparam
   void set_double_param(DoubleParameter parameter, double value);  // GRBsetdblparam
+  void read_params(const std::string& path);                       // GRBreadparams
   void start();                                                    // GRBstartenv
   /// GRBfreeenv when this object owns the environment; a view frees nothing.
   void release() noexcept;

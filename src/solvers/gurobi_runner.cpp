@@ -92,10 +92,24 @@ ModelResult report_gurobi_outcome(GurobiModel& model, const std::string& model_p
 
 }  // namespace
 
+void gurobi_read_settings_file(const std::string& path) {
+  GurobiEnvironment environment = GurobiEnvironment::create_environment();
+  // Gurobi's "Set parameter" lines are no part of the check.
+  environment.set_int_param(IntParameter::OutputFlag, 0);
+  environment.read_params(path);
+  environment.release();
+}
+
 ModelResult run_gurobi_model(const ModelJob& job, const SolveSettings& settings) {
   const std::string& model_path = job.model_path;
   GurobiEnvironment environment = GurobiEnvironment::create_environment();
   if (!settings.verbose) environment.set_int_param(IntParameter::OutputFlag, 0);
+  // The settings file first, so that the shell's own settings keep their
+  // meaning; without the verbose answer, its "Set parameter" lines stay out.
+  if (!settings.param_file.empty()) {
+    environment.read_params(settings.param_file);
+    if (!settings.verbose) environment.set_int_param(IntParameter::OutputFlag, 0);
+  }
   environment.start();
   GurobiModel model = GurobiModel::read_model(environment, model_path);
   if (settings.time_limit != 0 || settings.mem_limit != 0) {

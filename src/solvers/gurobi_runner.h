@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <string>
 
 #include "solvers/runners.h"
 
@@ -10,5 +11,9 @@ namespace vardelmo {
 /// GRBException, after the model and the environment have been released.
 /// A model with a solution leaves its best at the job's `solution_path`.
 [[nodiscard]] ModelResult run_gurobi_model(const ModelJob& job, const SolveSettings& settings);
+
+/// Reads Gurobi's settings file at `path` into a fresh environment, which
+/// it frees; a file that does not read leaves as GRBException.
+void gurobi_read_settings_file(const std::string& path);
 
 }  // namespace vardelmo

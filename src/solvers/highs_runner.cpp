@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "base/files.h"
 #include "base/process.h"
 #include "solvers/outcome.h"
@@ -135,11 +136,27 @@ void set_options(void* highs, const SolveSettings& settings) {
 
 std::string highs_library_version() { return Highs_version(); }
 
+bool highs_settings_file_reads(const std::string& path) {
+  HighsInstance instance;
+  if (instance.get() == nullptr) return false;
+  if (file_can_be_read(path) && Highs_readOptions(instance.get(), path.c_str()) != kHighsStatusError)
+    return true;
+  print_error("O HiGHS não leu o arquivo de opções " + path + ".\n");
+  return false;
+}
+
 std::optional<ModelResult> run_highs_model(const ModelJob& job, const SolveSettings& settings) {
   const std::string& model_path = job.model_path;
   HighsInstance instance;
   void* highs = instance.get();
   if (highs == nullptr) return std::nullopt;
+  // The batch's own settings follow the file's, and keep their meaning; a
+  // file that no longer reads leaves the model without a row.
+  if (!settings.param_file.empty() &&
+      Highs_readOptions(highs, settings.param_file.c_str()) == kHighsStatusError) {
+    print_error("O HiGHS não leu o arquivo de opções " + settings.param_file + ".\n");
+    return std::nullopt;
+  }
   // Set before the read, so that a quiet run stays quiet while reading.
   set_options(highs, settings);
   try {

@@ -13,6 +13,10 @@ namespace vardelmo {
 [[nodiscard]] std::optional<ModelResult> run_highs_model(const ModelJob& job,
                                                          const SolveSettings& settings);
 
+/// Whether HiGHS reads the options file at `path` into a fresh instance;
+/// when not, HiGHS's words are on the console and one line on standard error.
+[[nodiscard]] bool highs_settings_file_reads(const std::string& path);
+
 /// The version of the HiGHS library the process runs with: "1.15.1".
 [[nodiscard]] std::string highs_library_version();
 

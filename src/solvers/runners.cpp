@@ -60,20 +60,47 @@ std::optional<ModelResult> run_gurobi(const ModelJob& job, const SolveSettings& 
   }
 }
 
+// Checked only where a library is found: without one, no batch runs anyway.
+bool gurobi_settings_file_reads(const std::string& path) {
+  if (!platform::find_gurobi_library()) return true;
+  if (!gurobi_library_loads()) return false;
+  try {
+    gurobi_read_settings_file(path);
+    return true;
+  } catch (const GRBException& error) {
+    print_error("Erro do Gurobi (código " + std::to_string(error.getErrorCode()) +
+                "): " + error.getMessage() + "\n");
+    return false;
+  }
+}
+
 std::optional<ModelResult> run_nothing(const ModelJob&, const SolveSettings&) {
   return std::nullopt;
 }
 
+bool no_settings_file(const std::string&) { return false; }
+
+std::string gurobi_version() { return loaded_gurobi_version().value_or(""); }
+std::string no_version() { return {}; }
+
 const SolverRunner kRunners[] = {
-    {"SCIP", scip_library_fits, always, run_scip_model},
-    {"GUROBI", always, gurobi_library_loads, run_gurobi},
+    {"SCIP", scip_library_fits, always, run_scip_model, scip_settings_file_reads,
+     scip_library_version},
+    {"GUROBI", always, gurobi_library_loads, run_gurobi, gurobi_settings_file_reads,
+     gurobi_version},
 #ifdef VARDELMO_WITH_HIGHS
     // Ships with the program, as SCIP: nothing to check before a batch.
-    {"HIGHS", always, always, run_highs_model},
+    {"HIGHS", always, always, run_highs_model, highs_settings_file_reads, highs_library_version},
 #endif
 };
 
-const SolverRunner kNoSolver = {"", always, always, run_nothing};
+const SolverRunner kNoSolver = {"", always, always, run_nothing, no_settings_file,
+                                no_version};
+
+bool ends_with(const std::string& text, const char* end) {
+  const std::size_t length = std::char_traits<char>::length(end);
+  return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
+}
 
 }  // namespace
 
@@ -88,7 +115,8 @@ std::string solver_versions() {
 }
 
 bool names_a_model(const std::string& path) {
-  return path.size() >= 2 && path.compare(path.size() - 2, 2, "lp") == 0;
+  return ends_with(path, "lp") || ends_with(path, ".mps") || ends_with(path, ".lp.gz") ||
+         ends_with(path, ".mps.gz");
 }
 
 bool solver_offered(const std::string& name) { return find_runner(name).name[0] != '\0'; }

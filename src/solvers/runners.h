@@ -30,10 +30,16 @@ struct SolverRunner {
   /// run came to no result (it said why). A model that has a solution
   /// leaves its best at the job's `solution_path`, if any.
   std::optional<ModelResult> (*run)(const ModelJob& job, const SolveSettings& settings);
+  /// Whether the solver's settings file at `path` reads into a fresh
+  /// instance; when not, says why in the solver's words on standard error.
+  bool (*settings_file_reads)(const std::string& path);
+  /// The version of the library a batch runs with, once `prepare` passed.
+  std::string (*library_version)();
 };
 
 /// Whether a batch entry is a model the runners solve: a name ending in
-/// "lp". Any other entry gets its header and nothing else.
+/// "lp" (CPLEX LP), ".mps", ".lp.gz" or ".mps.gz"; each solver's own reader
+/// takes it by its name. Any other entry gets its header and nothing else.
 [[nodiscard]] bool names_a_model(const std::string& path);
 
 /// The runner of the solver named `name`. A name no solver has gets one

@@ -12,6 +12,10 @@ namespace vardelmo {
 [[nodiscard]] std::optional<ModelResult> run_scip_model(const ModelJob& job,
                                                         const SolveSettings& settings);
 
+/// Whether SCIP's settings file at `path` reads into a fresh instance; when
+/// not, SCIP has said why on standard error.
+[[nodiscard]] bool scip_settings_file_reads(const std::string& path);
+
 /// The version of the SCIP library the process runs with: "10.0.2".
 [[nodiscard]] std::string scip_library_version();
 

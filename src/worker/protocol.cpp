@@ -85,6 +85,7 @@ std::string encode_worker_order(const WorkerOrder& order) {
   put_field(text, number_field(order.settings.time_limit));
   put_field(text, order.settings.verbose ? "1" : "0");
   put_field(text, std::to_string(order.settings.mem_limit));
+  put_field(text, order.settings.param_file);
   put_field(text, order.folder);
   put_field(text, std::to_string(order.entries));
   put_field(text, order.name);
@@ -99,7 +100,7 @@ std::optional<WorkerOrder> decode_worker_order(std::string_view text) {
   std::string verbose, shared;
   if (!take_field(text, order.settings.solver) || !take_number(text, order.settings.time_limit) ||
       !take_field(text, verbose) || !take_count(text, order.settings.mem_limit) ||
-      !take_field(text, order.folder) || !take_count(text, order.entries) ||
+      !take_field(text, order.settings.param_file) || !take_field(text, order.folder) || !take_count(text, order.entries) ||
       !take_field(text, order.name) || !take_field(text, shared) || !text.empty())
     return std::nullopt;
   order.settings.verbose = verbose == "1";

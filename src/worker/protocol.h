@@ -17,7 +17,7 @@ namespace vardelmo {
 
 /// The first line of a worker's order: no command script a user feeds the
 /// shell starts with it.
-inline constexpr std::string_view kOrderMagic = "\x7fVARDELMO WORKER 3\n";
+inline constexpr std::string_view kOrderMagic = "\x7fVARDELMO WORKER 4\n";
 
 /// What a worker process is told: this program started again, which reads
 /// its order from standard input, then takes the models of a batch's task

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -103,7 +104,14 @@ std::string reader_complaint(const std::string& captured) {
 
 }  // namespace
 
-ReadResult read_lp_file(const std::string& path) {
+bool names_mps(const std::string& path) {
+  std::string name = base_name(path.c_str());
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
+  return name.size() > 4 && name.compare(name.size() - 4, 4, ".mps") == 0;
+}
+
+ReadResult read_model_file(const std::string& path) {
   // A model named so stands for one that a solver library crashes on.
   const std::size_t name = path.find_last_of("/\\");
   if (path.compare(name == std::string::npos ? 0 : name + 1, 13, "standin-crash") == 0) {
@@ -140,7 +148,8 @@ ReadResult read_lp_file(const std::string& path) {
   {
     TermOutGuard out(true);  // the hook only sees text while output is on
     TermHookGuard hook([&captured](const char* text) { captured += text; });
-    rc = glp_read_lp(problem.get(), nullptr, path.c_str());
+    rc = names_mps(path) ? glp_read_mps(problem.get(), GLP_MPS_FILE, nullptr, path.c_str())
+                         : glp_read_lp(problem.get(), nullptr, path.c_str());
   }
   if (rc != 0) {
     result.status = ReadStatus::bad_format;
@@ -248,11 +257,21 @@ struct SearchTrack {
   long long nodes = 0;
   bool has_bound = false;
   double bound = 0.0;
+  long long node_limit = -1;
+  bool node_limit_reached = false;
 };
 
 void follow_search(glp_tree* tree, void* info) {
   SearchTrack& track = *static_cast<SearchTrack*>(info);
-  if (glp_ios_reason(tree) == GLP_IPREPRO) ++track.nodes;
+  if (glp_ios_reason(tree) == GLP_IPREPRO) {
+    // A node beyond the limit is not processed, as the solvers count.
+    if (track.node_limit >= 0 && track.nodes >= track.node_limit) {
+      track.node_limit_reached = true;
+      glp_ios_terminate(tree);
+      return;
+    }
+    ++track.nodes;
+  }
   // The best active node's bound is the bound on every solution left.
   if (const int best = glp_ios_best_node(tree); best != 0) {
     track.bound = glp_ios_node_bound(tree, best);
@@ -278,6 +297,8 @@ SolveResult from_intopt(glp_prob* problem, int rc, const SearchTrack& track) {
     result.has_dual_bound = false;
   } else if (rc == GLP_ETMLIM) {
     result.outcome = Outcome::time_limit;
+  } else if (rc == GLP_ESTOP && track.node_limit_reached) {
+    result.outcome = Outcome::node_limit;
   } else if (rc == GLP_ESTOP) {
     result.outcome = Outcome::interrupted;
   } else {
@@ -410,6 +431,7 @@ SolveResult solve(glp_prob& problem, const SolveOptions& options) {
   std::optional<TermHookGuard> hook;
   if (options.log && options.log_sink) hook.emplace(options.log_sink);
   SearchTrack track;
+  track.node_limit = options.node_limit;
   SolveResult result = run_guarded(&problem, options, deadline, track);
   result.seconds = deadline.elapsed();
   return result;

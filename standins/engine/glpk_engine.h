@@ -1,5 +1,5 @@
 // Solver engine shared by the SCIP and Gurobi stand-ins: reads CPLEX LP
-// files and solves them with GLPK's branch-and-cut.
+// and free MPS files and solves them with GLPK's branch-and-cut.
 #pragma once
 
 #include <glpk.h>
@@ -68,8 +68,13 @@ struct ReadResult {
   std::string message;  // why reading failed, one line per problem found
 };
 
-// Never prints: GLPK's reader messages are captured into `message`.
-ReadResult read_lp_file(const std::string& path);
+// Never prints: GLPK's reader messages are captured into `message`. A name
+// ending in ".mps" (or ".mps.gz") is read as free MPS, any other as CPLEX LP;
+// GLPK opens ".gz" names through its own zlib.
+ReadResult read_model_file(const std::string& path);
+
+// Whether a file name, without a ".gz" end, ends in ".mps" (any case).
+bool names_mps(const std::string& path);
 
 struct ProblemSize {
   int rows = 0;
@@ -90,6 +95,7 @@ enum class Outcome {
   infeasible_or_unbounded,
   time_limit,
   interrupted,  // Ctrl+C while solving
+  node_limit,
   unknown,
 };
 
@@ -97,6 +103,8 @@ struct SolveOptions {
   // Seconds of wall-clock time; infinity (or anything huge) means none.
   double time_limit = std::numeric_limits<double>::infinity();
   bool log = true;
+  // Branch-and-bound nodes processed at most; negative: no limit.
+  long long node_limit = -1;
   // With log on: receives GLPK's log instead of standard output.
   TermHookGuard::Sink log_sink;
 };

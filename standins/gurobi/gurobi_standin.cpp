@@ -6,6 +6,8 @@
 #include "gurobi_standin_control.h"
 #pragma GCC visibility pop
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -30,6 +32,7 @@ constexpr int kErrorIndexOutOfRange = 10006;
 struct Settings {
   int output_flag = 1;
   double time_limit = GRB_INFINITY;
+  double node_limit = GRB_INFINITY;
 };
 
 }  // namespace
@@ -164,9 +167,16 @@ bool ends_with(const std::string& text, const char* suffix) {
   return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
+// The formats Gurobi reads that the engine reads too, gzip-compressed or not.
+bool names_model_format(std::string path) {
+  if (ends_with(path, ".gz")) path.resize(path.size() - 3);
+  return ends_with(path, ".lp") || ends_with(path, ".mps");
+}
+
 std::string model_name(const std::string& filename) {
-  const std::string name = engine::base_name(filename.c_str());
-  return name.substr(0, name.size() - 3);  // drop ".lp"
+  std::string name = engine::base_name(filename.c_str());
+  if (ends_with(name, ".gz")) name.resize(name.size() - 3);
+  return name.substr(0, name.rfind('.'));
 }
 
 std::string one_line(std::string text) {
@@ -189,6 +199,8 @@ int to_status(const engine::SolveResult& result) {
       return GRB_TIME_LIMIT;
     case engine::Outcome::interrupted:
       return GRB_INTERRUPTED;
+    case engine::Outcome::node_limit:
+      return GRB_NODE_LIMIT;
     case engine::Outcome::unknown:
       break;
   }
@@ -322,6 +334,54 @@ int GRBsetdblparam(GRBenv* env, const char* paramname, double value) {
   });
 }
 
+// A parameter file as Gurobi reads one: "Name value" lines, '#' comments,
+// names in any case. Of the parameters, OutputFlag, TimeLimit and NodeLimit;
+// another name gets Gurobi's warning in the log and is skipped, as Gurobi
+// does; a value out of range fails the read.
+int GRBreadparams(GRBenv* env, const char* filename) {
+  int code = 0;
+  if (injected_failure("GRBreadparams", env, env, &code)) return code;
+  if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
+  if (filename == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No file name given");
+  return guarded(env, [&] {
+    std::FILE* file = std::fopen(filename, "r");
+    if (file == nullptr)
+      return fail(env, GRB_ERROR_INVALID_ARGUMENT,
+                  formatted("Unable to read parameter file %s", filename));
+    std::string text;
+    char buffer[4096];
+    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+      text.append(buffer, read);
+    std::fclose(file);
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+      std::size_t end = text.find('\n', begin);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(begin, end - begin);
+      begin = end + 1;
+      if (line.empty() || line[0] == '#') continue;
+      char name[256] = {}, value[256] = {};
+      if (std::sscanf(line.c_str(), "%255s %255s", name, value) != 2) continue;
+      const double number = std::strtod(value, nullptr);
+      if (strcasecmp(name, GRB_INT_PAR_OUTPUTFLAG) == 0) {
+        env->settings.output_flag = static_cast<int>(number);
+      } else if (strcasecmp(name, "NodeLimit") == 0 || strcasecmp(name, GRB_DBL_PAR_TIMELIMIT) == 0) {
+        const bool nodes = strcasecmp(name, "NodeLimit") == 0;
+        const char* shown = nodes ? "NodeLimit" : GRB_DBL_PAR_TIMELIMIT;
+        if (!(number >= 0.0))
+          return fail(env, GRB_ERROR_VALUE_OUT_OF_RANGE,
+                      formatted("Unable to set parameter %s to value %s (minimum is 0)", shown,
+                                number_text(number).c_str()));
+        (nodes ? env->settings.node_limit : env->settings.time_limit) = std::fmin(number, GRB_INFINITY);
+        write_log(*env, formatted("Set parameter %s to value %s\n", shown, number_text(number).c_str()));
+      } else {
+        write_log(*env, formatted("Warning: unknown parameter %s\n", name));
+      }
+    }
+    return 0;
+  });
+}
+
 int GRBstartenv(GRBenv* env) {
   int code = 0;
   if (injected_failure("GRBstartenv", env, env, &code)) return code;
@@ -346,10 +406,10 @@ int GRBreadmodel(GRBenv* env, const char* filename, GRBmodel** modelP) {
   if (filename == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No file name given");
   return guarded(env, [&] {
     const std::string path = filename;
-    if (!ends_with(path, ".lp")) {
+    if (!names_model_format(path)) {
       return fail(env, GRB_ERROR_FILE_READ, formatted("Unknown file type for file '%s'", filename));
     }
-    engine::ReadResult read = engine::read_lp_file(path);
+    engine::ReadResult read = engine::read_model_file(path);
     if (read.status == engine::ReadStatus::no_file) {
       return fail(
           env, GRB_ERROR_FILE_READ,
@@ -357,7 +417,8 @@ int GRBreadmodel(GRBenv* env, const char* filename, GRBmodel** modelP) {
     }
     if (read.status == engine::ReadStatus::bad_format) {
       return fail(env, GRB_ERROR_FILE_READ,
-                  formatted("Unable to read LP format file '%s': %s", filename,
+                  formatted("Unable to read %s format file '%s': %s",
+                            engine::names_mps(path) ? "MPS" : "LP", filename,
                             one_line(read.message).c_str()));
     }
     auto model = std::make_unique<_GRBmodel>();
@@ -368,8 +429,8 @@ int GRBreadmodel(GRBenv* env, const char* filename, GRBmodel** modelP) {
     model->variable_names = column_names(read.problem.get(), model->size.columns);
     model->problem = std::move(read.problem);
     write_log(*env,
-              formatted("Read LP format model from file %s\n%s: %d rows, %d columns, %d nonzeros\n",
-                        filename, model->name.c_str(), model->size.rows, model->size.columns,
+              formatted("Read %s format model from file %s\n%s: %d rows, %d columns, %d nonzeros\n",
+                        engine::names_mps(path) ? "MPS" : "LP", filename, model->name.c_str(), model->size.rows, model->size.columns,
                         model->size.nonzeros));
     *modelP = model.release();
     return 0;
@@ -479,6 +540,8 @@ int GRBoptimize(GRBmodel* model) {
             model->size.nonzeros));
     engine::SolveOptions options;
     if (env->settings.time_limit < GRB_INFINITY) options.time_limit = env->settings.time_limit;
+    if (env->settings.node_limit < GRB_INFINITY)
+      options.node_limit = static_cast<long long>(env->settings.node_limit);
     options.log = env->settings.output_flag != 0;
     options.log_sink = [env](const char* text) { write_log(*env, text); };
     const engine::SolveResult result = engine::solve(*model->problem, options);
@@ -525,6 +588,7 @@ void GRBversion(int* majorP, int* minorP, int* technicalP) {
 int GRBstandin_failnext(const char* function, int error, const char* message) {
   static const char* const failing[] = {
       "GRBloadenvadv", "GRBsetintparam", "GRBsetdblparam", "GRBstartenv", "GRBreadmodel",
+      "GRBreadparams",
       "GRBgetintattr", "GRBgetdblattr",  "GRBgetdblattrarray", "GRBgetstrattrelement",
       "GRBupdatemodel", "GRBoptimize",   "GRBfreemodel"};
   if (function == nullptr || error == 0) return GRB_ERROR_INVALID_ARGUMENT;

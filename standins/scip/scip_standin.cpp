@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -32,6 +33,7 @@ struct Scip {
   bool lp_reader = false;  // included with the default plugins
   bool quiet = false;      // normal output silenced
   SCIP_Real time_limit = 1e20;
+  SCIP_Longint node_limit = -1;  // limits/nodes; -1: none
   engine::Problem problem;  // none: initialization stage
   bool maximise = false;
   SCIP_STATUS status = SCIP_STATUS_UNKNOWN;
@@ -159,10 +161,12 @@ SCIP_RETCODE problem_lost(Scip& scip) {
 
 // The extension SCIP picks a reader by: what follows the last dot of the
 // file's base name, if anything.
+// As SCIP picks its reader: by the extension before a ".gz".
 std::string file_extension(const char* filename) {
-  const char* name = engine::base_name(filename);
-  const char* dot = std::strrchr(name, '.');
-  return dot != nullptr ? std::string(dot + 1) : std::string();
+  std::string name = engine::base_name(filename);
+  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string::npos ? name.substr(dot + 1) : std::string();
 }
 
 SCIP_STATUS to_status(engine::Outcome outcome) {
@@ -179,6 +183,8 @@ SCIP_STATUS to_status(engine::Outcome outcome) {
       return SCIP_STATUS_TIMELIMIT;
     case engine::Outcome::interrupted:
       return SCIP_STATUS_USERINTERRUPT;
+    case engine::Outcome::node_limit:
+      return SCIP_STATUS_NODELIMIT;
     case engine::Outcome::unknown:
       break;
   }
@@ -199,6 +205,8 @@ const char* status_text(SCIP_STATUS status) {
       return "solving was interrupted [time limit reached]";
     case SCIP_STATUS_USERINTERRUPT:
       return "solving was interrupted [user interrupt]";
+    case SCIP_STATUS_NODELIMIT:
+      return "solving was interrupted [node limit reached]";
     default:
       return "unknown";
   }
@@ -268,11 +276,12 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
   return guarded("SCIPreadProb", [&] {
     const std::string chosen =
         extension != nullptr ? std::string(extension) : file_extension(filename);
-    if (!scip->lp_reader || strcasecmp(chosen.c_str(), "lp") != 0) {
+    if (!scip->lp_reader ||
+        (strcasecmp(chosen.c_str(), "lp") != 0 && strcasecmp(chosen.c_str(), "mps") != 0)) {
       STANDIN_ERROR("no reader for input file <%s> available\n", filename);
       return SCIP_PLUGINNOTFOUND;
     }
-    engine::ReadResult read = engine::read_lp_file(filename);
+    engine::ReadResult read = engine::read_model_file(filename);
     if (read.status != engine::ReadStatus::ok) {
       // The reader has already discarded the previous problem.
       scip->problem.reset();
@@ -325,6 +334,64 @@ SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
   return SCIP_OKAY;
 }
 
+// A settings file as SCIP reads one: "name = value" lines, '#' comments. Of
+// the parameters, limits/nodes and limits/time; another name gets SCIP's
+// warning and is skipped, as SCIP does, and so is a value it cannot parse
+// (after SCIP's error); a value out of range fails the read.
+SCIP_RETCODE SCIPreadParams(SCIP* scip, const char* filename) {
+  SCIP_RETCODE refused;
+  if (call_refused("SCIPreadParams", scip, &refused)) return refused;
+  std::FILE* file = filename != nullptr ? std::fopen(filename, "r") : nullptr;
+  if (file == nullptr) {
+    STANDIN_ERROR("cannot open file <%s> for reading\n", filename != nullptr ? filename : "");
+    return SCIP_NOFILE;
+  }
+  std::string text;
+  char buffer[4096];
+  for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    text.append(buffer, read);
+  std::fclose(file);
+  std::size_t begin = 0;
+  while (begin < text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(begin, end - begin);
+    begin = end + 1;
+    line = line.substr(0, line.find('#'));
+    const std::size_t equals = line.find('=');
+    auto trimmed = [](std::string word) {
+      const std::size_t first = word.find_first_not_of(" \t\r");
+      if (first == std::string::npos) return std::string();
+      return word.substr(first, word.find_last_not_of(" \t\r") - first + 1);
+    };
+    if (trimmed(line).empty() || equals == std::string::npos) continue;
+    const std::string name = trimmed(line.substr(0, equals));
+    const std::string value = trimmed(line.substr(equals + 1));
+    const bool nodes = name == "limits/nodes";
+    if (!nodes && name != "limits/time") {
+      if (!scip->quiet) std::fprintf(stderr, "WARNING: unknown parameter <%s>\n", name.c_str());
+      continue;
+    }
+    char* after = nullptr;
+    const double number = std::strtod(value.c_str(), &after);
+    if (value.empty() || *after != '\0') {
+      STANDIN_ERROR("invalid parameter value <%s> for %s parameter <%s>\n", value.c_str(),
+                    nodes ? "SCIP_Longint" : "SCIP_Real", name.c_str());
+      continue;
+    }
+    if (nodes ? number < -1 : !(number >= 0.0 && number <= kInfinity)) {
+      STANDIN_ERROR("Invalid value <%s> for %s parameter <%s>.\n", value.c_str(),
+                    nodes ? "longint" : "real", name.c_str());
+      return SCIP_PARAMETERWRONGVAL;
+    }
+    if (nodes)
+      scip->node_limit = static_cast<SCIP_Longint>(number);
+    else
+      scip->time_limit = number;
+  }
+  return SCIP_OKAY;
+}
+
 SCIP_RETCODE SCIPsetMessagehdlr(SCIP* scip, SCIP_MESSAGEHDLR* messagehdlr) {
   SCIP_RETCODE refused;
   if (call_refused("SCIPsetMessagehdlr", scip, &refused)) return refused;
@@ -351,6 +418,7 @@ SCIP_RETCODE SCIPsolve(SCIP* scip) {
                engine::glpk_version().c_str());
     engine::SolveOptions options;
     if (scip->time_limit < kInfinity) options.time_limit = scip->time_limit;
+    options.node_limit = scip->node_limit;
     options.log = !scip->quiet;
     const engine::SolveResult result = engine::solve(*scip->problem, options);
     if (result.glpk_failed) return problem_lost(*scip);
@@ -508,6 +576,7 @@ void SCIPmessagePrintError(const char* formatstr, ...) {
 int SCIPstandinFailNext(const char* function, SCIP_RETCODE retcode) {
   static const char* const failing[] = {
       "SCIPcreate",       "SCIPincludeDefaultPlugins", "SCIPcreateProbBasic", "SCIPreadProb",
+      "SCIPreadParams",
       "SCIPsetRealParam", "SCIPsetMessagehdlr",        "SCIPsolve",           "SCIPfree"};
   if (function == nullptr) return 0;
   for (const char* name : failing) {

@@ -140,5 +140,32 @@ TEST_F(GurobiOpt, ClassicInstancesReachTheirKnownOptima) {
   expect_classic_references_and_solutions(*this, r);
 }
 
+// Every model format; SCIP's settings file stays SCIP's, Gurobi's own (a
+// node limit of 1) reaches the workers too.
+TEST_F(GurobiOpt, MpsAndGzipModelsAndItsOwnSettingsFile) {
+  for (const char* name : {"egout.mps", "flugpl.mps.gz", "lseu.lp.gz", "formats.solu"})
+    fs::copy_file(fs::path(VARDELMO_TESTDATA) / "formats" / name, models.path() / name);
+  copy_model("bell5.lp", models.path());
+  write_file(work.path() / "nodes.set", "limits/nodes = 1\n");
+  write_file(work.path() / "nodes.prm", "# one node\nNodeLimit 1\n");
+  ProcessResult r = run_opt("param_file\nnodes.set\nsolver\nGUROBI\n");
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  const std::string details = read_text_file(output.path() / "sol_detalhes.csv");
+  for (const char* name : {"bell5.lp", "egout.mps", "flugpl.mps.gz", "lseu.lp.gz"})
+    EXPECT_TRUE(std::regex_search(details, std::regex(std::string("\nGUROBI;") + name +
+                                                      ";[0-9,]+;SOL OTIMA;[^\n]*;SIM;\n")))
+        << name << "\n" << details;
+
+  r = run_opt("solver\nGUROBI\nparam_file\nmissing.prm\nparam_file\nnodes.prm\njobs\n2\n");
+  EXPECT_NE(r.out.find("Digite o caminho do arquivo de parâmetros do GUROBI (vazio para nenhum)> "
+                       "O arquivo de parâmetros não foi alterado.\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.err, "Erro do Gurobi (código 10003): Unable to read parameter file missing.prm\n");
+  EXPECT_TRUE(std::regex_search(
+      csv(), std::regex("\nGUROBI;bell5.lp;[0-9,]+;PROCESSO INTERROMPIDO - LIMITE DE NOS;")))
+      << csv();
+}
+
 }  // namespace
 }  // namespace vardelmo::test

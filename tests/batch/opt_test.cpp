@@ -559,5 +559,70 @@ TEST_F(Opt, WithHighsTimeLimitStopsAModelWithItsBestSolution) {
 }
 #endif
 
+// Models in every format, checked against MIPLIB's names; then SCIP's own
+// settings file (a node limit of 1), which only SCIP's batches read, given,
+// and refused.
+TEST_F(Opt, MpsAndGzipModelsAndASettingsFilePerSolver) {
+  for (const char* name : {"egout.mps", "flugpl.mps.gz", "lseu.lp.gz", "formats.solu"})
+    fs::copy_file(fs::path(VARDELMO_TESTDATA) / "formats" / name, models.path() / name);
+  copy_model("bell5.lp", models.path());
+  const fs::path nodes = work.path() / "nodes.set";
+  write_file(nodes, "# one node\nlimits/nodes = 1\n");
+  write_file(work.path() / "wrong.set", "limits/nodes = -5\n");
+  write_file(work.path() / "unknown.set", "limits/nodez = 1\n");
+  const std::string ask = "Digite o caminho do arquivo de parâmetros do SCIP (vazio para nenhum)> ";
+  ProcessResult r = run_opt();
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  const std::string details = read_text_file(output.path() / "sol_detalhes.csv");
+  for (const char* name : {"bell5.lp", "egout.mps", "flugpl.mps.gz", "lseu.lp.gz"})
+    EXPECT_TRUE(std::regex_search(details, std::regex(std::string("\nSCIP;") + name +
+                                                      ";[0-9,]+;SOL OTIMA;[^\n]*;SIM;\n")))
+        << name << "\n" << details;
+
+  // Refused, then unknown (SCIP warns and takes it), then given.
+  r = run_vardelmo("param_file\nmissing.set\nparam_file\nwrong.set\nparam_file\nunknown.set\n"
+                   "param_file\nnodes.set\nsolver\nGUROBI\nsolver\nSCIP\n" +
+                       opt_session(models.path(), output.path()),
+                   work.path());
+  const std::string refused = "O arquivo de parâmetros não foi alterado.\n";
+  EXPECT_EQ(mask_console(r.out).rfind(kBanner + kPrompt + ask + refused + kPrompt + ask + refused +
+                                          kPrompt + ask + kPrompt + ask + kPrompt,
+                                      0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.err.find("cannot open file <missing.set> for reading"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("<limits/nodes>"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("WARNING: unknown parameter <limits/nodez>"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::regex_search(csv(), std::regex("\nSCIP;bell5.lp;[0-9,]+;PROCESSO INTERROMPIDO - LIMITE DE NOS;")))
+      << csv();
+
+}
+
+// The record of a batch, and its settings file beside it; where the output
+// folder holds the models, the next batch takes neither for a model.
+TEST_F(Opt, ARecordOfEachBatchBesideItsResults) {
+  copy_model("decimals.lp", models.path());
+  write_file(work.path() / "nodes.set", "limits/nodes = 1\n");
+  const std::string session = "param_file\nnodes.set\njobs\n2\n" +
+                              opt_session(models.path(), models.path());
+  ProcessResult r = run_vardelmo(session, work.path());
+  r = run_vardelmo(session, work.path());
+  EXPECT_EQ(mask_library_errors(r.err), "");
+  std::size_t headers = 0;
+  for (std::size_t at = r.out.find("MODELO "); at != std::string::npos;
+       at = r.out.find("MODELO ", at + 1))
+    ++headers;
+  EXPECT_EQ(headers, 1u) << r.out;
+  EXPECT_EQ(read_text_file(models.path() / "nodes.set"), "limits/nodes = 1\n");
+  const std::string time = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}";
+  EXPECT_TRUE(std::regex_match(
+      read_text_file(models.path() / "sol_lote.txt"),
+      std::regex("VERSAO: [0-9.]+\nSOLVER: SCIP\nVERSAO_SOLVER: 10\\.[0-9.]+\n"
+                 "ARQUIVO_PARAMETROS: nodes\\.set\nTIME_LIMIT: 0,000000\nMEM_LIMIT: 0\n"
+                 "JOBS: 2\nCLUSTER: n\nSAVE_SOL: n\nRESUME: n\nMAQUINA: [^\n]+\nMODELOS: 1\n"
+                 "INICIO: " + time + "\nFIM: " + time + "\n")))
+      << read_text_file(models.path() / "sol_lote.txt");
+}
+
 }  // namespace
 }  // namespace vardelmo::test

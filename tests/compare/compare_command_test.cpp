@@ -48,6 +48,8 @@ class Compare : public ::testing::Test {
                      models + "\n" + (folders->b / "") + "\nexit\n",
                  folders->work.path());
     write_file(folders->a.path() / "sol_lote.txt", "SOLVER: SCIP\nVERSAO_SOLVER: 10.0.2\n");
+    // The second as a batch that left no record.
+    fs::remove(folders->b.path() / "sol_lote.txt");
     for (const char* file : {"sol_stat.csv", "sol_detalhes.csv"}) {
       write_file(folders->altered.path() / file,
                  std::regex_replace(read_file(folders->a.path() / file),

@@ -155,12 +155,15 @@ TEST_F(BatchFaults, ResultsFileOverTheFileSizeLimitKeepsThePreviousOneAndTheProc
   EXPECT_EQ(csv(), previous);
   child.set_file_size_limit(RLIM_INFINITY);
 
-  // The details file's longer lines may fail with the first model already.
+  // The details file's longer lines may fail with the first model already;
+  // the batch's record, longer than the limit, was not written at the start.
   const std::string stat = output / "sol_stat.csv", details = output / "sol_detalhes.csv";
   const std::string again = written_again(stat) + written_again(details);
+  const std::string record =
+      "Não foi possível gravar " + (output.path() / "sol_lote.txt").string() + "\n";
   expect_every_model_ran_and_written(
-      child, {cannot_write(details, EFBIG) + cannot_write(stat, EFBIG) + again,
-              cannot_write(stat, EFBIG) + cannot_write(details, EFBIG) + again});
+      child, {record + cannot_write(details, EFBIG) + cannot_write(stat, EFBIG) + again,
+              record + cannot_write(stat, EFBIG) + cannot_write(details, EFBIG) + again});
 }
 
 // A shell killed during a batch of several models at once leaves its task
@@ -218,7 +221,10 @@ TEST_F(BatchFaults, AFullFileSystemFreedHalfWayLosesNoRowAndSaysSo) {
   EXPECT_EQ(csv(), "");
   for (const std::string& name : listing_order(output.path()))
     if (name.rfind("fill", 0) == 0) fs::remove(output.path() / name);
-  expect_every_model_ran_and_written(child, both_failed_then_written(ENOSPC));
+  // The batch's record could not be made at the start either.
+  expect_every_model_ran_and_written(
+      child, {"Não foi possível gravar " + (output.path() / "sol_lote.txt").string() + "\n" +
+              both_failed_then_written(ENOSPC)[0]});
 
   // Full to the end, the temporary folder too: the rows come after the block.
   fill();
@@ -321,7 +327,8 @@ TEST_F(BatchFaults, AGoneHolderNeverBlocksTheNextBatch) {
   r = run_next();
   EXPECT_EQ(mask_library_errors(r.err), "");
   EXPECT_EQ(mask_times(csv()), solved);
-  EXPECT_EQ(listing_order(output.path()).size(), 2u);
+  // The results files and the batch's record; no mark.
+  EXPECT_EQ(listing_order(output.path()).size(), 3u);
 }
 
 TEST(ConversionFaults, LpFileOverTheFileSizeLimitIsReportedAndTheNextModelIsConverted) {

@@ -9,7 +9,7 @@ namespace {
 
 const std::string kHelp =
     "\n"
-    " opt            otimizar arquivos de uma determinada pasta (a pasta deve conter somente arquivos .lp)\n"
+    " opt            otimizar os modelos de uma pasta (arquivos .lp e .mps, também comprimidos com gzip)\n"
 #ifdef VARDELMO_WITH_HIGHS
     " solver         altera o solver padrão (SCIP), opções - SCIP/GUROBI/HIGHS\n"
 #else
@@ -22,6 +22,7 @@ const std::string kHelp =
     " save_sol       gravar a melhor solução de cada modelo na pasta de output (s/n, padrão n)\n"
     " resume         retomar o lote: pular os modelos que já têm resultado na pasta de output (s/n, padrão n)\n"
     " mem_limit      memória máxima por modelo em MB (0 = sem limite, padrão 0)\n"
+    " param_file     arquivo de parâmetros do solver escolhido (um por solver, padrão nenhum)\n"
     " compare        comparar as pastas de resultados de vários lotes e gerar um relatório (csv e html)\n"
     " settings       mostrar os valores em vigor das configurações\n"
     " mod_lp         converter arquivos do formato mod para lp. Se os dados do modelo forem lidos de tabelas\n"
@@ -143,9 +144,17 @@ TEST(Settings, NumbersTakeDigitsOnlyAtMostNine) {
 TEST(Settings, SettingsShowsEveryValueInForce) {
   TempFolder work, models, output;
   place_gurobi_library(work.path());
+  write_file(work.path() / "um.set", "limits/nodes = 1\n");
+#ifdef VARDELMO_WITH_HIGHS
+  const std::string others = "; GUROBI: nenhum; HIGHS: nenhum";
+#else
+  const std::string others = "; GUROBI: nenhum";
+#endif
   std::vector<std::pair<std::string, std::string>> values = {
       {"solver", "SCIP 10.0.0"}, {"time_limit", "0"}, {"verbose", "n"}, {"jobs", "1"},
-      {"cluster", "n"},          {"save_sol", "n"},   {"resume", "n"},  {"mem_limit", "0"}};
+      {"cluster", "n"},          {"save_sol", "n"},   {"resume", "n"},  {"mem_limit", "0"},
+      {"param_file", "SCIP: nenhum" + others}};
+  const std::string with_file = "SCIP: um.set" + others;
   auto shown = [&] {
     std::string text = "\n";
     for (const auto& [name, value] : values)
@@ -157,7 +166,11 @@ TEST(Settings, SettingsShowsEveryValueInForce) {
        {std::tuple{"time_limit", kAskTimeLimit, "1,5", "1.5"}, {"verbose", kAskVerbose, "s", "s"},
         {"jobs", kAskJobs, "4", "4"}, {"cluster", kAskCluster, "s", "s"},
         {"save_sol", kAskSaveSol, "s", "s"}, {"resume", kAskResume, "s", "s"},
-        {"mem_limit", kAskMemLimit, "4000", "4000"}, {"solver", kAskSolver, "GUROBI", "GUROBI"}}) {
+        {"mem_limit", kAskMemLimit, "4000", "4000"},
+        {"param_file",
+         std::string("Digite o caminho do arquivo de parâmetros do SCIP (vazio para nenhum)> "),
+         "um.set", with_file.c_str()},
+        {"solver", kAskSolver, "GUROBI", "GUROBI"}}) {
     input += std::string(command) + "\n" + answer + "\nsettings\n";
     for (auto& setting : values)
       if (setting.first == command) setting.second = value;

@@ -90,8 +90,8 @@ TEST_F(ScipRunner, CallsInOrderWithLimitsAndSilencingAfterTheRead) {
   ASSERT_TRUE(run(kModel));
   std::vector<std::string> expected = {"SCIPcreate", "SCIPincludeDefaultPlugins",
                                        "SCIPcreateProbBasic", "SCIPreadProb",
-                                       "SCIPsetRealParam", "SCIPsetRealParam",
-                                       "SCIPsetMessagehdlr", "SCIPsolve"};
+                                       "SCIPsetMessagehdlr", "SCIPsetRealParam",
+                                       "SCIPsetRealParam", "SCIPsolve"};
   std::vector<std::string> all = calls();
   ASSERT_GE(all.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + expected.size()), expected);

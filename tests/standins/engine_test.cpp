@@ -17,7 +17,7 @@ using standin_test::TempDir;
 namespace {
 
 engine::Problem read_ok(const std::string& path) {
-  engine::ReadResult read = engine::read_lp_file(path);
+  engine::ReadResult read = engine::read_model_file(path);
   EXPECT_EQ(read.status, engine::ReadStatus::ok) << read.message;
   return std::move(read.problem);
 }
@@ -51,16 +51,16 @@ TEST(EngineTimeLimit, HugeOrInfiniteLimitsMeanNone) {
 
 TEST(EngineRead, ReportsMissingFilesApartFromBadOnes) {
   TempDir temp;
-  engine::ReadResult missing = engine::read_lp_file(temp.path() + "/missing.lp");
+  engine::ReadResult missing = engine::read_model_file(temp.path() + "/missing.lp");
   EXPECT_EQ(missing.status, engine::ReadStatus::no_file);
   EXPECT_EQ(missing.message, "No such file or directory");
   EXPECT_FALSE(missing.problem);
 
-  engine::ReadResult folder = engine::read_lp_file(temp.path());
+  engine::ReadResult folder = engine::read_model_file(temp.path());
   EXPECT_EQ(folder.status, engine::ReadStatus::no_file);
   EXPECT_EQ(folder.message, "Is a directory");
 
-  engine::ReadResult broken = engine::read_lp_file(data_file("syntax_error.lp"));
+  engine::ReadResult broken = engine::read_model_file(data_file("syntax_error.lp"));
   EXPECT_EQ(broken.status, engine::ReadStatus::bad_format);
   EXPECT_FALSE(broken.problem);
   // GLPK's own complaint, naming file and line, without its progress chatter.
@@ -70,7 +70,7 @@ TEST(EngineRead, ReportsMissingFilesApartFromBadOnes) {
 
 TEST(EngineRead, EmptyFileIsMalformed) {
   TempDir temp;
-  engine::ReadResult read = engine::read_lp_file(temp.write("empty.lp", ""));
+  engine::ReadResult read = engine::read_model_file(temp.write("empty.lp", ""));
   EXPECT_EQ(read.status, engine::ReadStatus::bad_format);
   EXPECT_NE(read.message.find("empty.lp:"), std::string::npos) << read.message;
 }
@@ -92,8 +92,8 @@ TEST(EngineRead, PrintsNothingAndLeavesGlpkOutputAsFound) {
   for (const int state : {GLP_ON, GLP_OFF}) {
     glp_term_out(state);
     OutputCapture out(1);
-    engine::read_lp_file(data_file("decimals.lp"));
-    engine::read_lp_file(data_file("syntax_error.lp"));
+    engine::read_model_file(data_file("decimals.lp"));
+    engine::read_model_file(data_file("syntax_error.lp"));
     EXPECT_EQ(out.finish(), "");
     EXPECT_EQ(standin_test::glpk_term_out_on(), state == GLP_ON);
   }

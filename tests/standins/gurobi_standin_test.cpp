@@ -154,9 +154,9 @@ TEST_F(GurobiRead, MissingFileOrFolder) {
   EXPECT_NE(failed_read(folder).find("'" + folder + "'"), std::string::npos) << env.error();
 }
 
-TEST_F(GurobiRead, OnlyLpFiles) {
+TEST_F(GurobiRead, OnlyLpAndMpsFiles) {
   const std::string model = vardelmo::test::read_file(data_file("decimals.lp"));
-  for (const char* name : {"model.mps", "model.LP.txt", "model", "model.lp.gz"}) {
+  for (const char* name : {"model.LP.txt", "model", "model.lp.bz2"}) {
     const std::string path = temp.write(name, model);
     EXPECT_EQ(failed_read(path), "Unknown file type for file '" + path + "'");
   }

@@ -12,7 +12,7 @@ namespace {
 // A model path may hold any byte but NUL; an order, task, result or log
 // record cut short or with bytes after it is none.
 TEST(WorkerProtocol, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
-  const WorkerOrder order{{"GUROBI", 0.1, true, 999999999}, "/tmp/a b\n", 12, "L3", true};
+  const WorkerOrder order{{"GUROBI", 0.1, true, 999999999, "/p/n\n1.prm"}, "/tmp/a b\n", 12, "L3", true};
   const std::string text = encode_worker_order(order);
   const std::optional<WorkerOrder> back = decode_worker_order(text);
   ASSERT_TRUE(back);
@@ -20,6 +20,7 @@ TEST(WorkerProtocol, OrdersTasksResultsAndRecordsComeBackWholeOrNotAtAll) {
   EXPECT_EQ(back->settings.time_limit, order.settings.time_limit);
   EXPECT_TRUE(back->settings.verbose);
   EXPECT_EQ(back->settings.mem_limit, order.settings.mem_limit);
+  EXPECT_EQ(back->settings.param_file, order.settings.param_file);
   EXPECT_EQ(back->folder, order.folder);
   EXPECT_EQ(back->entries, order.entries);
   EXPECT_EQ(back->name, order.name);

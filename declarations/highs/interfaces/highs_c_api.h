@@ -78,6 +78,7 @@ HighsInt Highs_versionPatch(void);
 HighsInt Highs_getSizeofHighsInt(const void* highs);
 
 HighsInt Highs_readModel(void* highs, const char* filename);
+HighsInt Highs_readOptions(const void* highs, const char* filename);
 HighsInt Highs_setBoolOptionValue(void* highs, const char* option, const HighsInt value);
 HighsInt Highs_setIntOptionValue(void* highs, const char* option, const HighsInt value);
 HighsInt Highs_setDoubleOptionValue(void* highs, const char* option, const double value);

@@ -114,6 +114,8 @@ SCIP_EXPORT SCIP_RETCODE SCIPcreateProbBasic(SCIP* scip, const char* name);
 /** reads a problem file; with extension NULL the reader is chosen by the
  *  file name's extension */
 SCIP_EXPORT SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extension);
+/** reads parameters from a settings file (.set) */
+SCIP_EXPORT SCIP_RETCODE SCIPreadParams(SCIP* scip, const char* filename);
 /** sets a real parameter, e.g. "limits/time" */
 SCIP_EXPORT SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value);
 /** installs a message handler; NULL silences the instance's normal output */
