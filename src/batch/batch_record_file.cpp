@@ -1,6 +1,8 @@
 #include "batch/batch_record_file.h"
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "base/console.h"
@@ -17,15 +19,21 @@ std::string yes_no(bool value) { return value ? "s" : "n"; }
 // that very file already.
 void copy_settings_file(const std::string& output_folder, const std::string& source) {
   std::error_code error;
+  const std::string target = join_path(output_folder, split_path(source).back());
   const std::filesystem::path from = platform::native_path(source, error);
-  const std::filesystem::path to =
-      platform::native_path(join_path(output_folder, split_path(source).back()), error);
+  const std::filesystem::path to = platform::native_path(target, error);
   if (error) return;
   if (std::filesystem::exists(to, error) && std::filesystem::equivalent(from, to, error)) return;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-  if (error)
-    print_error("Não foi possível copiar " + source + " para " + output_folder + ": " +
-                error.message() + "\n");
+  // Byte for byte, beside it first and then in its place (the C++ library's
+  // copy_file cannot replace a file on Windows).
+  const std::optional<std::string> bytes = read_whole_file(source, false);
+  std::string reason = "não foi possível ler o arquivo";
+  if (bytes && write_whole_file(target + ".part", *bytes) &&
+      platform::replace_file(target + ".part", target, reason))
+    return;
+  std::remove((target + ".part").c_str());
+  print_error("Não foi possível copiar " + source + " para " + output_folder + ": " + reason +
+              "\n");
 }
 
 }  // namespace

@@ -86,8 +86,8 @@ TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
   // No task file of its own is left in the output folder.
   std::vector<std::string> left = listing_order(output.path());
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"sol_detalhes.csv", "sol_stat.csv", "solucoes",
-                                            "vardelmo-1-2"}));
+  EXPECT_EQ(left, (std::vector<std::string>{"sol_detalhes.csv", "sol_lote.txt", "sol_stat.csv",
+                                            "solucoes", "vardelmo-1-2"}));
 
   // Where Slurm's commands are missing, nothing is asked or run.
   const std::string path = std::getenv("PATH");
