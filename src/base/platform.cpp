@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 
 #include "base/platform_names.h"
@@ -68,6 +69,19 @@ std::optional<std::filesystem::path> find_gurobi_library() {
     if (std::ifstream(candidate, std::ios::binary).is_open()) return candidate;
   }
   return std::nullopt;
+}
+
+std::string local_time_iso8601() {
+  std::tm local{};
+  long offset_minutes = 0;
+  local_time(std::time(nullptr), local, offset_minutes);
+  char text[40];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
+  char offset[8];
+  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", offset_minutes < 0 ? '-' : '+',
+                magnitude / 60 % 100, magnitude % 60);
+  return std::string(text) + offset;
 }
 
 bool replace_file(const std::string& from, const std::string& to) {

@@ -1,6 +1,7 @@
 #pragma once
-// The names that differ by system, for the shared code of platform.cpp;
-// each system's file defines them.
+// What differs by system for the shared code of platform.cpp; each
+// system's file defines it.
+#include <ctime>
 
 namespace vardelmo::platform::names {
 
@@ -12,3 +13,10 @@ extern const char* const kGurobiLibraries[];
 extern const char* const kGurobiHomeLibraryFolder;
 
 }  // namespace vardelmo::platform::names
+
+namespace vardelmo::platform {
+
+/// The local time of `now` and its offset from UTC, in minutes.
+void local_time(std::time_t now, std::tm& local, long& offset_minutes);
+
+}  // namespace vardelmo::platform

@@ -108,18 +108,9 @@ void* SharedLibrary::function(const char* name, std::string& reason) const {
   return address;
 }
 
-std::string local_time_iso8601() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
+void local_time(std::time_t now, std::tm& local, long& offset_minutes) {
   localtime_r(&now, &local);
-  const long offset_minutes = local.tm_gmtoff / 60;
-  char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-  const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
-  char offset[8];
-  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", offset_minutes < 0 ? '-' : '+',
-                magnitude / 60 % 100, magnitude % 60);
-  return std::string(text) + offset;
+  offset_minutes = local.tm_gmtoff / 60;
 }
 
 }  // namespace vardelmo::platform

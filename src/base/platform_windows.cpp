@@ -175,23 +175,14 @@ std::string error_text(const std::exception& error) {
   return text;
 }
 
-std::string local_time_iso8601() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
+void local_time(std::time_t now, std::tm& local, long& offset_minutes) {
   localtime_s(&local, &now);
   // MSVCRT's %z gives a zone name, not an offset: the offset is computed.
   std::tm utc{};
   gmtime_s(&utc, &now);
   utc.tm_isdst = local.tm_isdst;
-  const long offset_minutes =
+  offset_minutes =
       static_cast<long>(std::difftime(std::mktime(&local), std::mktime(&utc)) / 60);
-  char text[40];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-  const long magnitude = offset_minutes < 0 ? -offset_minutes : offset_minutes;
-  char offset[8];
-  std::snprintf(offset, sizeof offset, "%c%02ld:%02ld", offset_minutes < 0 ? '-' : '+',
-                magnitude / 60 % 100, magnitude % 60);
-  return std::string(text) + offset;
 }
 
 }  // namespace vardelmo::platform
