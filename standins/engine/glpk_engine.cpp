@@ -111,6 +111,24 @@ bool names_mps(const std::string& path) {
   return name.size() > 4 && name.compare(name.size() - 4, 4, ".mps") == 0;
 }
 
+std::optional<std::vector<std::string>> read_file_lines(const char* path) {
+  std::FILE* file = path != nullptr ? std::fopen(path, "r") : nullptr;
+  if (file == nullptr) return std::nullopt;
+  std::string text;
+  char buffer[4096];
+  for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    text.append(buffer, read);
+  std::fclose(file);
+  std::vector<std::string> lines;
+  for (std::size_t begin = 0; begin < text.size();) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return lines;
+}
+
 ReadResult read_model_file(const std::string& path) {
   // A model named so stands for one that a solver library crashes on.
   const std::size_t name = path.find_last_of("/\\");

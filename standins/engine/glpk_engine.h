@@ -7,7 +7,9 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vardelmo::engine {
 
@@ -72,6 +74,10 @@ struct ReadResult {
 // ending in ".mps" (or ".mps.gz") is read as free MPS, any other as CPLEX LP;
 // GLPK opens ".gz" names through its own zlib.
 ReadResult read_model_file(const std::string& path);
+
+// The lines of a text file (a settings file), without their line feeds;
+// none when it does not open.
+std::optional<std::vector<std::string>> read_file_lines(const char* path);
 
 // Whether a file name, without a ".gz" end, ends in ".mps" (any case).
 bool names_mps(const std::string& path);

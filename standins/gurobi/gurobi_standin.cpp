@@ -344,21 +344,11 @@ int GRBreadparams(GRBenv* env, const char* filename) {
   if (env == nullptr) return GRB_ERROR_NULL_ARGUMENT;
   if (filename == nullptr) return fail(env, GRB_ERROR_NULL_ARGUMENT, "No file name given");
   return guarded(env, [&] {
-    std::FILE* file = std::fopen(filename, "r");
-    if (file == nullptr)
+    const std::optional<std::vector<std::string>> lines = engine::read_file_lines(filename);
+    if (!lines)
       return fail(env, GRB_ERROR_INVALID_ARGUMENT,
                   formatted("Unable to read parameter file %s", filename));
-    std::string text;
-    char buffer[4096];
-    for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-      text.append(buffer, read);
-    std::fclose(file);
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-      std::size_t end = text.find('\n', begin);
-      if (end == std::string::npos) end = text.size();
-      std::string line = text.substr(begin, end - begin);
-      begin = end + 1;
+    for (const std::string& line : *lines) {
       if (line.empty() || line[0] == '#') continue;
       char name[256] = {}, value[256] = {};
       if (std::sscanf(line.c_str(), "%255s %255s", name, value) != 2) continue;

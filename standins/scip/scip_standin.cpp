@@ -341,22 +341,12 @@ SCIP_RETCODE SCIPsetRealParam(SCIP* scip, const char* name, SCIP_Real value) {
 SCIP_RETCODE SCIPreadParams(SCIP* scip, const char* filename) {
   SCIP_RETCODE refused;
   if (call_refused("SCIPreadParams", scip, &refused)) return refused;
-  std::FILE* file = filename != nullptr ? std::fopen(filename, "r") : nullptr;
-  if (file == nullptr) {
+  const std::optional<std::vector<std::string>> lines = engine::read_file_lines(filename);
+  if (!lines) {
     STANDIN_ERROR("cannot open file <%s> for reading\n", filename != nullptr ? filename : "");
     return SCIP_NOFILE;
   }
-  std::string text;
-  char buffer[4096];
-  for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-    text.append(buffer, read);
-  std::fclose(file);
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(begin, end - begin);
-    begin = end + 1;
+  for (std::string line : *lines) {
     line = line.substr(0, line.find('#'));
     const std::size_t equals = line.find('=');
     auto trimmed = [](std::string word) {
