@@ -1,6 +1,6 @@
 # GLPK (mod_lp, and the engine behind the solver stand-ins), GNU Readline
 # (the shell's line editing on Linux), then SCIP (the installed library when
-# found, else our stand-in) and Gurobi.
+# found, else our stand-in), HiGHS, zlib and Gurobi.
 
 find_package(GLPK REQUIRED)
 if(NOT WIN32)
@@ -138,12 +138,24 @@ if(highs_FOUND)
   set(VARDELMO_HIGHS_VERSION "${highs_VERSION}")
   message(STATUS "HiGHS: ${highs_VERSION} installed, from ${highs_DIR}")
   target_link_libraries(vardelmo_highs INTERFACE highs::highs)
+  # Whether it reads gzip itself, as its configuration header says.
+  set(VARDELMO_HIGHS_READS_GZIP OFF)
+  get_target_property(_highs_includes highs::highs INTERFACE_INCLUDE_DIRECTORIES)
+  find_file(_highs_config HConfig.h PATHS ${_highs_includes} PATH_SUFFIXES highs NO_DEFAULT_PATH)
+  if(_highs_config)
+    file(STRINGS "${_highs_config}" _highs_zlib REGEX "^#define ZLIB_FOUND")
+    if(_highs_zlib)
+      set(VARDELMO_HIGHS_READS_GZIP ON)
+    endif()
+  endif()
 else()
   if(WIN32)
     set(_highs_wheel_library "${VARDELMO_HIGHS_WHEEL_DIR}/lib/${_highs_wheel_windows_library_file}")
     set(_highs_wheel_package "${_highs_wheel_windows_package}")
+    set(VARDELMO_HIGHS_READS_GZIP "${_highs_wheel_windows_reads_gzip}")
   else()
     set(_highs_wheel_library "${VARDELMO_HIGHS_WHEEL_DIR}/lib/${_highs_wheel_library_file}")
+    set(VARDELMO_HIGHS_READS_GZIP "${_highs_wheel_reads_gzip}")
   endif()
   if(NOT EXISTS "${_highs_wheel_library}")
     message(FATAL_ERROR "No HiGHS library: none installed (set highs_DIR), and the ${_highs_wheel_package} "
@@ -167,6 +179,13 @@ else()
   target_link_libraries(vardelmo_highs INTERFACE highs::wheel)
   set(VARDELMO_HIGHS_VERSION "${_highs_wheel_highs_version}")
 endif()
+
+# zlib: the program unpacks a compressed model for a solver library that
+# reads no gzip. Linked into the Windows program, as its C++ runtime is.
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
+find_package(ZLIB REQUIRED)
 
 # The program links no Gurobi library: it loads the file in the folder it
 # was started from when a Gurobi batch first needs it, and builds against

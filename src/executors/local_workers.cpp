@@ -9,18 +9,13 @@
 
 #include "base/console.h"
 #include "base/platform.h"
+#include "base/own_folder.h"
 #include "base/process.h"
 #include "executors/executor.h"
 #include "worker/task_queue.h"
 
 namespace vardelmo {
 namespace {
-
-std::filesystem::path temporary_folder() {
-  std::error_code error;
-  std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-  return error ? std::filesystem::path() : folder;
-}
 
 // The shell reads the workers' logs this often while it waits: a model
 // ends, at the soonest, a few milliseconds after another.
@@ -127,7 +122,7 @@ bool always_ready() { return true; }
 
 std::unique_ptr<Executor> open_local_workers(const BatchPlan& plan) {
   // Those of killed shells would pile up for good.
-  remove_abandoned_task_folders(temporary_folder());
+  remove_abandoned_folders(temporary_folder());
   // Any number may be typed; workers beyond the batch's entries would be idle.
   const std::size_t slots = std::max<std::size_t>(1, std::min(plan.settings.jobs, plan.models.size()));
   auto workers = std::make_unique<LocalWorkers>(slots, plan);

@@ -5,6 +5,7 @@
 #include <scip/scipdefplugins.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -174,18 +175,30 @@ bool scip_settings_file_reads(const std::string& path) {
   return reads;
 }
 
+bool scip_library_reads_gzip() {
+  // A SCIP built with zlib names it among its external codes. An instance
+  // that cannot be made leaves the model to the runner, which says why.
+  ScipInstance instance;
+  if (!CHECK_SCIP(SCIPcreate(instance.address()))) return true;
+  char** names = SCIPgetExternalCodeNames(instance.get());
+  for (int i = 0, count = SCIPgetNExternalCodes(instance.get()); i < count; ++i)
+    if (std::strncmp(names[i], "ZLIB", 4) == 0) return true;
+  return false;
+}
+
 std::optional<ModelResult> run_scip_model(const ModelJob& job, const SolveSettings& settings) {
   const std::string& model_path = job.model_path;
+  const std::string& read_path = job.read_path();
   ScipInstance instance;
   if (!CHECK_SCIP(SCIPcreate(instance.address()))) return std::nullopt;
   SCIP* scip = instance.get();
   CHECK_SCIP(SCIPincludeDefaultPlugins(scip));
   CHECK_SCIP(SCIPcreateProbBasic(scip, "lp_example"));
 
-  std::vector<char> buffer(model_path.begin(), model_path.end());
+  std::vector<char> buffer(read_path.begin(), read_path.end());
   buffer.push_back('\0');
   // SCIP reads a folder as an empty problem; it is no model either.
-  const SCIP_RETCODE read = is_regular_file(model_path)
+  const SCIP_RETCODE read = is_regular_file(read_path)
                                 ? SCIPreadProb(scip, buffer.data(), nullptr)
                                 : SCIP_NOFILE;
   if (!CHECK_SCIP(read)) {

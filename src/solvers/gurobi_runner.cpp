@@ -111,7 +111,7 @@ ModelResult run_gurobi_model(const ModelJob& job, const SolveSettings& settings)
     if (!settings.verbose) environment.set_int_param(IntParameter::OutputFlag, 0);
   }
   environment.start();
-  GurobiModel model = GurobiModel::read_model(environment, model_path);
+  GurobiModel model = GurobiModel::read_model(environment, job.read_path());
   if (settings.time_limit != 0 || settings.mem_limit != 0) {
     GurobiEnvironment view = model.model_environment();
     if (settings.time_limit != 0)

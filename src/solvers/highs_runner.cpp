@@ -63,6 +63,12 @@ void interrupt_when_asked(int, const char*, const HighsCallbackDataOut*,
     answer->user_interrupt = 1;
 }
 
+/// HiGHS's log lines, to standard error.
+void log_to_standard_error(int, const char* message, const HighsCallbackDataOut*,
+                           HighsCallbackDataIn*, void*) {
+  if (message != nullptr) print_error(message);
+}
+
 std::optional<double> double_info(void* highs, const char* name) {
   double value = 0;
   if (Highs_getDoubleInfoValue(highs, name, &value) != kHighsStatusOk) return std::nullopt;
@@ -136,9 +142,16 @@ void set_options(void* highs, const SolveSettings& settings) {
 
 std::string highs_library_version() { return Highs_version(); }
 
+// HiGHS does not say whether it was built with zlib: the build tells.
+bool highs_library_reads_gzip() { return VARDELMO_HIGHS_READS_GZIP != 0; }
+
 bool highs_settings_file_reads(const std::string& path) {
   HighsInstance instance;
   if (instance.get() == nullptr) return false;
+  // HiGHS's words on the file go where every solver's do here.
+  Highs_setBoolOptionValue(instance.get(), "log_to_console", 0);
+  Highs_setCallback(instance.get(), log_to_standard_error, nullptr);
+  Highs_startCallback(instance.get(), kHighsCallbackLogging);
   if (file_can_be_read(path) && Highs_readOptions(instance.get(), path.c_str()) != kHighsStatusError)
     return true;
   print_error("O HiGHS não leu o arquivo de opções " + path + ".\n");
@@ -161,8 +174,8 @@ std::optional<ModelResult> run_highs_model(const ModelJob& job, const SolveSetti
   set_options(highs, settings);
   try {
     // HiGHS reads a folder named *.lp without end; it is no model either.
-    if (!file_can_be_read(model_path) ||
-        Highs_readModel(highs, model_path.c_str()) == kHighsStatusError) {
+    if (!file_can_be_read(job.read_path()) ||
+        Highs_readModel(highs, job.read_path().c_str()) == kHighsStatusError) {
       return report_failure(model_path, 0, Outcome::ReadError);
     }
     {

@@ -14,10 +14,15 @@ namespace vardelmo {
                                                          const SolveSettings& settings);
 
 /// Whether HiGHS reads the options file at `path` into a fresh instance;
-/// when not, HiGHS's words are on the console and one line on standard error.
+/// when not, HiGHS's words and a line of ours are on standard error.
 [[nodiscard]] bool highs_settings_file_reads(const std::string& path);
 
 /// The version of the HiGHS library the process runs with: "1.15.1".
 [[nodiscard]] std::string highs_library_version();
+
+/// Whether the HiGHS library reads gzip-compressed models itself: what the
+/// build knows of the library it was linked with (the pinned Windows
+/// wheel's does not).
+[[nodiscard]] bool highs_library_reads_gzip();
 
 }  // namespace vardelmo

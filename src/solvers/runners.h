@@ -13,6 +13,13 @@ struct ModelJob {
   std::string model_path;
   /// Where its best solution goes; empty: nowhere.
   std::string solution_path;
+  /// Where the program unpacked it for a library that reads no gzip;
+  /// empty: the solver reads `model_path` itself.
+  std::string unpacked_path{};
+  /// The file the solver reads; `model_path` still names the model.
+  [[nodiscard]] const std::string& read_path() const {
+    return unpacked_path.empty() ? model_path : unpacked_path;
+  }
 };
 
 /// What a batch needs of one solver. Each step reports its own library's
@@ -35,6 +42,9 @@ struct SolverRunner {
   bool (*settings_file_reads)(const std::string& path);
   /// The version of the library a batch runs with, once `prepare` passed.
   std::string (*library_version)();
+  /// Whether the library reads gzip-compressed models itself; when not,
+  /// `solve_model` hands it an unpacked copy.
+  bool (*reads_gzip)();
 };
 
 /// Whether a batch entry is a model the runners solve: a name ending in
@@ -49,7 +59,10 @@ struct SolverRunner {
 /// The names of every solver, as the results files' SOLVER field gives them.
 [[nodiscard]] std::vector<std::string> solver_names();
 
-/// Runs a model with the solver `settings` names, in this process.
+/// Runs a model with the solver `settings` names, in this process. A
+/// compressed model whose library reads no gzip is read from a copy
+/// unpacked for it alone; one that does not unpack gets a read error's
+/// block and row, with zlib's or the system's words on standard error.
 [[nodiscard]] std::optional<ModelResult> solve_model(const ModelJob& job,
                                                      const SolveSettings& settings);
 

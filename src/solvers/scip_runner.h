@@ -19,6 +19,10 @@ namespace vardelmo {
 /// The version of the SCIP library the process runs with: "10.0.2".
 [[nodiscard]] std::string scip_library_version();
 
+/// Whether the SCIP library reads gzip-compressed models itself (the
+/// pinned Windows wheel's does not).
+[[nodiscard]] bool scip_library_reads_gzip();
+
 /// Empty when the SCIP library that the process runs with has the major
 /// version the program was built for; otherwise what to tell the user.
 [[nodiscard]] std::string scip_library_mismatch();

@@ -1,11 +1,9 @@
 #include "worker/task_queue.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 #include <cstdio>
 #include <optional>
-#include <random>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -19,83 +17,10 @@
 namespace vardelmo {
 namespace {
 
-const char kFolderPrefix[] = "vardelmo-";
-// Held by the shell of a held task folder.
-const char kHeldFile[] = "lock";
 // Rewritten by the shell while it runs.
 const char kHeartbeatFile[] = "heartbeat";
 
-/// The process number of the shell that made the task folder `name`
-/// ("vardelmo-<number>-<number>"); none for any other name.
-std::optional<unsigned long> maker_of(const std::string& name) {
-  const std::size_t prefix = sizeof kFolderPrefix - 1;
-  const std::size_t dash = name.find('-', prefix);
-  auto number = [](std::string_view text, unsigned long& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
-  };
-  unsigned long maker = 0, serial = 0;
-  if (name.compare(0, prefix, kFolderPrefix) != 0 || dash == std::string::npos ||
-      !number(std::string_view(name).substr(prefix, dash - prefix), maker) ||
-      !number(std::string_view(name).substr(dash + 1), serial))
-    return std::nullopt;
-  return maker;
-}
-
-/// The entries of `folder` but its held file; none when it cannot be read.
-std::vector<std::filesystem::path> task_files(const std::filesystem::path& folder) {
-  std::error_code error;
-  std::vector<std::filesystem::path> entries;
-  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error))
-    if (entry->path().filename() != kHeldFile) entries.push_back(entry->path());
-  if (error) entries.clear();
-  return entries;
-}
-
-/// Everything in `folder`, its held file last: a folder that cannot all go
-/// yet stays recognisable. (On Windows, a file that a killed shell's worker
-/// still has open stays listed, its removal pending, until the worker ends.)
-void remove_task_folder(const std::filesystem::path& folder) {
-  std::error_code error;
-  for (const std::filesystem::path& entry : task_files(folder)) {
-    std::filesystem::remove_all(entry, error);
-    if (error) return;
-  }
-  if (!task_files(folder).empty()) return;
-  std::filesystem::remove(folder / kHeldFile, error);
-  if (!error) std::filesystem::remove(folder, error);
-}
-
 }  // namespace
-
-TaskFolder::TaskFolder(const std::filesystem::path& base, bool held) {
-  std::random_device random;
-  std::error_code error;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path candidate =
-        base / (kFolderPrefix + std::to_string(platform::process_id()) + "-" +
-                std::to_string(random()));
-    if (!std::filesystem::create_directory(candidate, error)) {
-      if (error) return;
-      continue;
-    }
-    native_ = candidate;
-    path_ = platform::narrow_name(candidate, error);
-    if (error) path_.clear();
-    // Without it (a file system without locks), the folder is told by its
-    // shell's process number.
-    if (held) held_.emplace(candidate / kHeldFile);
-    return;
-  }
-}
-
-TaskFolder::~TaskFolder() {
-  // Let go first: on Windows a held file cannot be removed.
-  held_.reset();
-  std::error_code ignored;
-  if (!native_.empty()) std::filesystem::remove_all(native_, ignored);
-}
 
 namespace queue_files {
 
@@ -213,7 +138,7 @@ void TaskQueue::remove_silent_neighbours() const {
        !error && entry != end; entry.increment(error)) {
     std::error_code unnamed;
     if (entry->path() == own ||
-        !maker_of(platform::narrow_name(entry->path().filename(), unnamed)) || unnamed ||
+        !own_folder_maker(platform::narrow_name(entry->path().filename(), unnamed)) || unnamed ||
         !entry->is_directory(unnamed))
       continue;
     // A folder without one is an earlier version's: its own time tells.
@@ -221,7 +146,7 @@ void TaskQueue::remove_silent_neighbours() const {
     if (unnamed) beat = std::filesystem::last_write_time(entry->path(), unnamed);
     if (!unnamed && now - beat > std::chrono::minutes(5)) silent.push_back(entry->path());
   }
-  for (const std::filesystem::path& folder : silent) remove_task_folder(folder);
+  for (const std::filesystem::path& folder : silent) remove_own_folder(folder);
 }
 
 bool TaskQueue::heard_from(const std::string& worker) const {
@@ -299,24 +224,6 @@ std::optional<EntryEnd> TaskQueue::next_ended() {
   EntryEnd ended = std::move(ended_.front());
   ended_.pop_front();
   return ended;
-}
-
-void remove_abandoned_task_folders(const std::filesystem::path& base) {
-  std::error_code error;
-  std::vector<std::filesystem::path> abandoned;
-  for (std::filesystem::directory_iterator entry(base, error), end; !error && entry != end;
-       entry.increment(error)) {
-    std::error_code unnamed;
-    const std::optional<unsigned long> maker =
-        maker_of(platform::narrow_name(entry->path().filename(), unnamed));
-    if (unnamed || !maker || !entry->is_directory(unnamed)) continue;
-    const platform::HeldFile::State held =
-        platform::HeldFile::state(entry->path() / kHeldFile);
-    if (held == platform::HeldFile::State::Free ||
-        (held == platform::HeldFile::State::Missing && !platform::process_may_run(*maker)))
-      abandoned.push_back(entry->path());
-  }
-  for (const std::filesystem::path& folder : abandoned) remove_task_folder(folder);
 }
 
 }  // namespace vardelmo

@@ -12,6 +12,7 @@
 
 #include "base/batch_settings.h"
 #include "base/files.h"
+#include "base/own_folder.h"
 #include "base/process.h"
 #include "results/model_result.h"
 #include "solvers/runners.h"
@@ -49,29 +50,6 @@ class EntryClock {
 
  private:
   std::vector<std::optional<Clock::time_point>> began_;
-};
-
-/// A batch's private folder for its workers' files. Removed, with whatever
-/// is left in it, when the object goes.
-class TaskFolder {
- public:
-  /// A new folder in `base`; usable() is false when none could be made. A
-  /// `held` one holds a file in it while the object lives, by which
-  /// remove_abandoned_task_folders tells it from the folder of a shell that
-  /// ended without removing its own.
-  TaskFolder(const std::filesystem::path& base, bool held);
-  ~TaskFolder();
-  TaskFolder(const TaskFolder&) = delete;
-  TaskFolder& operator=(const TaskFolder&) = delete;
-
-  [[nodiscard]] bool usable() const { return !path_.empty(); }
-  /// The folder, in the process code page.
-  [[nodiscard]] const std::string& path() const { return path_; }
-
- private:
-  std::filesystem::path native_;
-  std::string path_;
-  std::optional<platform::HeldFile> held_;
 };
 
 /// The files of a batch's queue of models in its task folder: the task list,
@@ -155,7 +133,8 @@ class TaskQueue {
                            std::optional<std::size_t> errors_end) const;
   void end(std::size_t entry, EntryEnd ended);
 
-  TaskFolder folder_;
+  // The batch's private folder for its workers' files.
+  OwnFolder folder_;
   bool shared_;
   const FileNameList& models_;
   EntryClock& clock_;
@@ -172,12 +151,5 @@ class TaskQueue {
   unsigned long beats_ = 0;
   bool beating_ = false;
 };
-
-/// Removes the task folders in `base` of shells that ended without removing
-/// them (killed, or the machine stopped): those whose held file no process
-/// holds, and those without one (an earlier version's, or one whose shell
-/// ended while making it) whose shell's process number no process has now.
-/// Another user's, and one that cannot all go yet, stay.
-void remove_abandoned_task_folders(const std::filesystem::path& base);
 
 }  // namespace vardelmo

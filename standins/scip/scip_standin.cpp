@@ -54,6 +54,10 @@ namespace {
 constexpr SCIP_Real kInfinity = 1e20;
 
 int reported_major_version = 0;  // 0: SCIP_VERSION_MAJOR
+// GLPK, the engine, reads gzip itself.
+bool reports_zlib = true;
+char zlib_name[] = "ZLIB (GLPK)";
+char* external_codes[] = {zlib_name};
 
 engine::CallJournal& journal() {
   static engine::CallJournal instance;
@@ -280,6 +284,11 @@ SCIP_RETCODE SCIPreadProb(SCIP* scip, const char* filename, const char* extensio
         (strcasecmp(chosen.c_str(), "lp") != 0 && strcasecmp(chosen.c_str(), "mps") != 0)) {
       STANDIN_ERROR("no reader for input file <%s> available\n", filename);
       return SCIP_PLUGINNOTFOUND;
+    }
+    const std::string name(filename);
+    if (!reports_zlib && name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) {
+      STANDIN_ERROR("cannot read compressed file <%s>: built without zlib\n", filename);
+      return SCIP_READERROR;
     }
     engine::ReadResult read = engine::read_model_file(filename);
     if (read.status != engine::ReadStatus::ok) {
@@ -546,6 +555,8 @@ int SCIPmajorVersion(void) {
   return reported_major_version != 0 ? reported_major_version : SCIP_VERSION_MAJOR;
 }
 int SCIPminorVersion(void) { return 0; }
+int SCIPgetNExternalCodes(SCIP*) { return reports_zlib ? 1 : 0; }
+char** SCIPgetExternalCodeNames(SCIP*) { return external_codes; }
 int SCIPtechVersion(void) { return 0; }
 
 void SCIPmessagePrintErrorHeader(const char* sourcefile, int sourceline) {
@@ -594,9 +605,12 @@ const char* SCIPstandinGetCall(int index) {
 
 void SCIPstandinSetMajorVersion(int major) { reported_major_version = major; }
 
+void SCIPstandinReportZlib(int on) { reports_zlib = on != 0; }
+
 void SCIPstandinReset(void) {
   journal().reset();
   reported_major_version = 0;
+  reports_zlib = true;
 }
 
 }  // extern "C"

@@ -559,44 +559,55 @@ TEST_F(Opt, WithHighsTimeLimitStopsAModelWithItsBestSolution) {
 }
 #endif
 
-// Models in every format, checked against MIPLIB's names; then SCIP's own
-// settings file (a node limit of 1), which only SCIP's batches read, given,
-// and refused.
+// Models in every format, checked against MIPLIB's names (the Windows
+// libraries of SCIP and HiGHS read no gzip: they get unpacked copies), by
+// SCIP and by HiGHS; then each solver's own settings file (a node limit of
+// 1), which only its solver's batches read, given, and refused.
 TEST_F(Opt, MpsAndGzipModelsAndASettingsFilePerSolver) {
-#ifdef _WIN32
-  // The Windows DLLs read no gzip, and the program does not unpack yet.
-  const std::vector<const char*> formats = {"egout.mps", "formats.solu"};
-#else
   const std::vector<const char*> formats = {"egout.mps", "flugpl.mps.gz", "lseu.lp.gz",
                                             "formats.solu"};
-#endif
   for (const char* name : formats)
     fs::copy_file(fs::path(VARDELMO_TESTDATA) / "formats" / name, models.path() / name);
   copy_model("bell5.lp", models.path());
-  const fs::path nodes = work.path() / "nodes.set";
-  write_file(nodes, "# one node\nlimits/nodes = 1\n");
-  write_file(work.path() / "wrong.set", "limits/nodes = -5\n");
-  write_file(work.path() / "unknown.set", "limits/nodez = 1\n");
-  const std::string ask = "Digite o caminho do arquivo de parâmetros do SCIP (vazio para nenhum)> ";
-  ProcessResult r = run_opt();
-  EXPECT_EQ(mask_library_errors(r.err), "");
-  const std::string details = read_text_file(output.path() / "sol_detalhes.csv");
   std::vector<const char*> solved = formats;
   solved.back() = "bell5.lp";  // in place of the .solu file
-  for (const char* name : solved) {
-    EXPECT_TRUE(std::regex_search(details, std::regex(std::string("\nSCIP;") + name +
-                                                      ";[0-9,]+;SOL OTIMA;[^\n]*;SIM;\n")))
-        << name << "\n" << details;
+  write_file(work.path() / "nodes.set", "# one node\nlimits/nodes = 1\n");
+  write_file(work.path() / "wrong.set", "limits/nodes = -5\n");
+  write_file(work.path() / "unknown.set", "limits/nodez = 1\n");
+  write_file(work.path() / "nodes.opt", "mip_max_nodes = 1\n");
+  write_file(work.path() / "wrong.opt", "mip_max_nodes = -5\n");
+  write_file(work.path() / "unknown.opt", "mip_max_nodez = 1\n");
+  const std::string refused = "O arquivo de parâmetros não foi alterado.\n";
+  auto ask = [](const std::string& solver) {
+    return "Digite o caminho do arquivo de parâmetros do " + solver + " (vazio para nenhum)> ";
+  };
+  auto batch = [&](const std::string& before) {
+    return run_vardelmo(before + opt_session(models.path(), output.path()), work.path());
+  };
+  std::vector<std::string> solvers = {"SCIP"};
+#ifdef VARDELMO_WITH_HIGHS
+  solvers.push_back("HIGHS");
+#endif
+  for (const std::string& solver : solvers) {
+    // The other solver's file is no concern of this batch.
+    const std::string other = solver == "SCIP" ? "HIGHS" : "SCIP";
+    ProcessResult r = batch("solver\n" + other + "\nparam_file\nnodes." +
+                            (other == "SCIP" ? "set" : "opt") + "\nsolver\n" + solver + "\n");
+    EXPECT_EQ(mask_library_errors(r.err), "") << solver;
+    const std::string details = read_text_file(output.path() / "sol_detalhes.csv");
+    for (const char* name : solved) {
+      EXPECT_TRUE(std::regex_search(details, std::regex("\n" + solver + ";" + name +
+                                                        ";[0-9,]+;SOL OTIMA;[^\n]*;SIM;\n")))
+          << name << "\n" << details;
+    }
   }
 
   // Refused, then unknown (SCIP warns and takes it), then given.
-  r = run_vardelmo("param_file\nmissing.set\nparam_file\nwrong.set\nparam_file\nunknown.set\n"
-                   "param_file\nnodes.set\nsolver\nGUROBI\nsolver\nSCIP\n" +
-                       opt_session(models.path(), output.path()),
-                   work.path());
-  const std::string refused = "O arquivo de parâmetros não foi alterado.\n";
-  EXPECT_EQ(mask_console(r.out).rfind(kBanner + kPrompt + ask + refused + kPrompt + ask + refused +
-                                          kPrompt + ask + kPrompt + ask + kPrompt,
+  ProcessResult r = batch("param_file\nmissing.set\nparam_file\nwrong.set\nparam_file\nunknown.set\n"
+                          "param_file\nnodes.set\nsolver\nGUROBI\nsolver\nSCIP\n");
+  EXPECT_EQ(mask_console(r.out).rfind(kBanner + kPrompt + ask("SCIP") + refused + kPrompt +
+                                          ask("SCIP") + refused + kPrompt + ask("SCIP") + kPrompt +
+                                          ask("SCIP") + kPrompt,
                                       0),
             0u)
       << r.out;
@@ -606,17 +617,72 @@ TEST_F(Opt, MpsAndGzipModelsAndASettingsFilePerSolver) {
   EXPECT_TRUE(std::regex_search(csv(), std::regex("\nSCIP;bell5.lp;[0-9,]+;PROCESSO INTERROMPIDO - LIMITE DE NOS;")))
       << csv();
 
+#ifdef VARDELMO_WITH_HIGHS
+  // HiGHS refuses an unknown option; its words go to standard error.
+  r = batch("solver\nHIGHS\nparam_file\nmissing.opt\nparam_file\nwrong.opt\nparam_file\n"
+            "unknown.opt\nparam_file\nnodes.opt\n");
+  EXPECT_EQ(mask_console(r.out).rfind(kBanner + kPrompt + kAskSolver + kPrompt + ask("HIGHS") +
+                                          refused + kPrompt + ask("HIGHS") + refused + kPrompt +
+                                          ask("HIGHS") + refused + kPrompt + ask("HIGHS") + kPrompt,
+                                      0),
+            0u)
+      << r.out;
+  EXPECT_EQ(r.err,
+            "O HiGHS não leu o arquivo de opções missing.opt.\n"
+            "ERROR:   checkOptionValue: Value -5 for option \"mip_max_nodes\" is below lower bound of 0\n"
+            "ERROR:   Cannot read value \"-5\" for option \"mip_max_nodes\"\n"
+            "O HiGHS não leu o arquivo de opções wrong.opt.\n"
+            "ERROR:   getOptionIndex: Option \"mip_max_nodez\" is unknown\n"
+            "ERROR:   Cannot read value \"1\" for option \"mip_max_nodez\"\n"
+            "O HiGHS não leu o arquivo de opções unknown.opt.\n");
+  EXPECT_TRUE(std::regex_search(csv(), std::regex("\nHIGHS;bell5.lp;[0-9,]+;PROCESSO INTERROMPIDO - OUTRO LIMITE;")))
+      << csv();
+#endif
 }
 
-// The record of a batch, and its settings file beside it; where the output
-// folder holds the models, the next batch takes neither for a model.
+#ifndef _WIN32
+// A settings file that no longer reads when `opt` starts: nothing is asked
+// or solved, and the setting stays for when it is mended.
+TEST_F(Opt, ASettingsFileThatWentBadSolvesNothing) {
+  TempFolder home;
+  VariableOverride no_history("HOME", home.path().string());
+  write_file(work.path() / "nodes.set", "limits/nodes = 1\n");
+  TerminalSession session(work.path());
+  const std::string ask = "Digite o caminho do arquivo de parâmetros do SCIP (vazio para nenhum)> ";
+  session.type_after(kPrompt, "param_file\r");
+  session.type_after(ask, "nodes.set\r");
+  session.type_after(kPrompt, "");
+  write_file(work.path() / "nodes.set", "limits/nodes = -5\n");
+  session.type_after("", "opt\r");
+  session.type_after("opt\n" + kPrompt, "\x04");
+  const ProcessResult r = session.finish();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("<limits/nodes>"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.substr(r.err.find("O arquivo")),
+            "O arquivo de parâmetros nodes.set não pôde ser lido; nenhum modelo foi resolvido.\n");
+}
+#endif
+
+// The record of a batch, in the process and by workers, and its settings
+// file beside it; where the output folder holds the models, the next batch
+// takes neither for a model.
 TEST_F(Opt, ARecordOfEachBatchBesideItsResults) {
   copy_model("decimals.lp", models.path());
   write_file(work.path() / "nodes.set", "limits/nodes = 1\n");
-  const std::string session = "param_file\nnodes.set\njobs\n2\n" +
-                              opt_session(models.path(), models.path());
+  const std::string time = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}";
+  auto expect_record = [&](const std::string& jobs) {
+    EXPECT_TRUE(std::regex_match(
+        read_text_file(models.path() / "sol_lote.txt"),
+        std::regex("VERSAO: [0-9.]+\nSOLVER: SCIP\nVERSAO_SOLVER: 10\\.[0-9.]+\n"
+                   "ARQUIVO_PARAMETROS: nodes\\.set\nTIME_LIMIT: 0,000000\nMEM_LIMIT: 0\n"
+                   "JOBS: " + jobs + "\nCLUSTER: n\nSAVE_SOL: n\nRESUME: n\nMAQUINA: [^\n]+\n"
+                   "MODELOS: 1\nINICIO: " + time + "\nFIM: " + time + "\n")))
+        << read_text_file(models.path() / "sol_lote.txt");
+  };
+  const std::string session = "param_file\nnodes.set\n" + opt_session(models.path(), models.path());
   ProcessResult r = run_vardelmo(session, work.path());
-  r = run_vardelmo(session, work.path());
+  expect_record("1");
+  r = run_vardelmo("jobs\n2\n" + session, work.path());
   EXPECT_EQ(mask_library_errors(r.err), "");
   std::size_t headers = 0;
   for (std::size_t at = r.out.find("MODELO "); at != std::string::npos;
@@ -624,14 +690,7 @@ TEST_F(Opt, ARecordOfEachBatchBesideItsResults) {
     ++headers;
   EXPECT_EQ(headers, 1u) << r.out;
   EXPECT_EQ(read_file(models.path() / "nodes.set"), "limits/nodes = 1\n");
-  const std::string time = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}[+-][0-9]{2}:[0-9]{2}";
-  EXPECT_TRUE(std::regex_match(
-      read_text_file(models.path() / "sol_lote.txt"),
-      std::regex("VERSAO: [0-9.]+\nSOLVER: SCIP\nVERSAO_SOLVER: 10\\.[0-9.]+\n"
-                 "ARQUIVO_PARAMETROS: nodes\\.set\nTIME_LIMIT: 0,000000\nMEM_LIMIT: 0\n"
-                 "JOBS: 2\nCLUSTER: n\nSAVE_SOL: n\nRESUME: n\nMAQUINA: [^\n]+\nMODELOS: 1\n"
-                 "INICIO: " + time + "\nFIM: " + time + "\n")))
-      << read_text_file(models.path() / "sol_lote.txt");
+  expect_record("2");
 }
 
 }  // namespace

@@ -74,6 +74,10 @@ TEST_F(ClusterOpt, BlocksAndRowsAreThoseOfOneModelAtATime) {
                       fs::file_time_type::clock::now() - std::chrono::minutes(6));
   // A memory limit that none of them reaches: the tasks' --mem and caps hold.
   ProcessResult sent = run_opt(keep + kToCluster + "jobs\n2\nmem_limit\n100\nverbose\ns\n");
+  const std::string record = read_text_file(output.path() / "sol_lote.txt");
+  EXPECT_NE(record.find("\nMEM_LIMIT: 100\nJOBS: 2\nCLUSTER: s\nSAVE_SOL: s\n"), std::string::npos)
+      << record;
+  EXPECT_NE(record.find("\nFIM: "), std::string::npos) << record;
   ProcessResult verbose_one = run_opt(keep + "verbose\ns\n");
   EXPECT_EQ(blocks_in_entry_order(mask_console(sent.out)),
             kBanner + kPrompt + kAskSaveSol + kPrompt + kAskCluster + kPrompt + kAskJobs +

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "batch.h"
+#include "solvers/highs_runner.h"
 
 namespace vardelmo::test {
 namespace {
@@ -53,6 +54,9 @@ TEST_F(HighsLibrary, IsThePinnedVersionWithTheDeclaredIndexSize) {
                 "." + std::to_string(Highs_versionPatch()),
             VARDELMO_HIGHS_VERSION);
   EXPECT_EQ(Highs_getSizeofHighsInt(highs_), static_cast<HighsInt>(sizeof(HighsInt)));
+  // What the build was told of the library's zlib (its pin file).
+  const std::string packed = (fs::path(VARDELMO_TESTDATA) / "formats" / "lseu.lp.gz").string();
+  EXPECT_EQ(Highs_readModel(highs_, packed.c_str()) != kHighsStatusError, highs_library_reads_gzip());
 }
 
 TEST_F(HighsLibrary, ReadErrorsAndOptionErrors) {

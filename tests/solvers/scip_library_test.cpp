@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "batch.h"
+#include "solvers/scip_runner.h"
 
 // What the check below needs of SCIP's API beyond what the runner calls.
 extern "C" {
@@ -55,6 +56,12 @@ TEST_F(ScipLibrary, IsThePinnedVersion) {
   EXPECT_EQ(std::to_string(SCIPmajorVersion()) + "." + std::to_string(SCIPminorVersion()) + "." +
                 std::to_string(SCIPtechVersion()),
             VARDELMO_SCIP_WHEEL_VERSION);
+  // The Linux wheel's SCIP is built with zlib, the Windows wheel's without.
+#ifdef _WIN32
+  EXPECT_FALSE(scip_library_reads_gzip());
+#else
+  EXPECT_TRUE(scip_library_reads_gzip());
+#endif
 }
 
 TEST_F(ScipLibrary, ReturnCodes) {

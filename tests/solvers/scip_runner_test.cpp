@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <scip/scip.h>
 #include <scip/standin_control.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "base/process.h"
 #include "results/rows.h"
 #include "solvers/runners.h"
 #include "solvers/scip_runner.h"
+#include "files.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VARDELMO_LEAK_CHECKED 1
@@ -28,6 +31,10 @@
 
 namespace vardelmo {
 namespace {
+
+using test::read_file;
+using test::TempFolder;
+using test::write_file;
 
 // A library whose free fails keeps the instance; the leak checker must not
 // blame the runner for memory that only the library could give back.
@@ -159,6 +166,63 @@ TEST_F(ScipRunner, ALibraryOfAnotherMajorVersionIsNamed) {
   EXPECT_EQ(scip_library_mismatch(),
             "A biblioteca do SCIP encontrada é a versão 9.0.0, mas o Vardelmo foi feito para o "
             "SCIP 10; nenhum modelo foi resolvido.\n");
+}
+
+// `text` gzip-compressed, in a member per part, as `cat a.gz b.gz` makes.
+void write_gzip(const std::filesystem::path& path, const std::vector<std::string>& parts) {
+  for (const std::string& part : parts) {
+    gzFile file = gzopen(path.string().c_str(), "ab");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(gzwrite(file, part.data(), static_cast<unsigned>(part.size())),
+              static_cast<int>(part.size()));
+    EXPECT_EQ(gzclose(file), Z_OK);
+  }
+}
+
+// This process's folders in the temporary folder.
+std::vector<std::string> own_temporary_folders() {
+  const std::string prefix = "vardelmo-" + std::to_string(platform::process_id()) + "-";
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+    if (entry.path().filename().string().rfind(prefix, 0) == 0)
+      names.push_back(entry.path().filename().string());
+  return names;
+}
+
+// A library that reads no gzip gets a copy, gone after the model; a file
+// that does not unpack is a model that did not read; a library with zlib
+// reads the compressed file itself.
+TEST_F(ScipRunner, ACompressedModelIsUnpackedForALibraryThatReadsNoGzip) {
+  TempFolder folder;
+  const std::string text = read_file(kModel);
+  const std::filesystem::path packed = folder / "decimals.lp.gz";
+  write_gzip(packed, {text.substr(0, 100), text.substr(100)});
+  SCIPstandinReportZlib(0);
+  EXPECT_FALSE(scip_library_reads_gzip());
+  const std::optional<std::string> row = run(packed.string());
+  ASSERT_TRUE(row);
+  EXPECT_TRUE(std::regex_match(*row, std::regex("decimals\\.lp\\.gz;[0-9]+,[0-9]{6};SOL OTIMA;31,337500;")))
+      << *row;
+  EXPECT_NE(out.find("NOME: decimals.lp.gz\n"), std::string::npos) << out;
+  EXPECT_EQ(own_temporary_folders(), std::vector<std::string>{});
+
+  const std::string whole = read_file(packed);
+  write_file(packed, whole.substr(0, whole.size() - 10));
+  SCIPstandinReset();
+  SCIPstandinReportZlib(0);
+  SCIPstandinRecordCalls(1);
+  EXPECT_EQ(run(packed.string()), "decimals.lp.gz;0,000000;ERRO NA LEITURA DO MODELO;;");
+  EXPECT_EQ(out, "NOME: decimals.lp.gz\nTEMPO: 0\nSTATUS: ERRO NA LEITURA DO MODELO\n");
+  EXPECT_EQ(err, "Não foi possível descompactar o modelo " + packed.string() + ": " +
+                     packed.string() + ": fim inesperado do arquivo comprimido\n");
+  EXPECT_FALSE(called("SCIPreadProb"));
+  EXPECT_EQ(own_temporary_folders(), std::vector<std::string>{});
+
+  SCIPstandinReportZlib(1);
+  EXPECT_TRUE(scip_library_reads_gzip());
+  (void)run(packed.string());
+  EXPECT_TRUE(called("SCIPreadProb"));
+  EXPECT_EQ(err.find("descompactar"), std::string::npos) << err;
 }
 
 }  // namespace

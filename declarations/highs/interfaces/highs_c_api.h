@@ -45,6 +45,7 @@ static const HighsInt kHighsModelStatusUnknown = 15;
 static const HighsInt kHighsModelStatusSolutionLimit = 16;
 static const HighsInt kHighsModelStatusInterrupt = 17;
 
+static const HighsInt kHighsCallbackLogging = 0;
 static const HighsInt kHighsCallbackSimplexInterrupt = 1;
 static const HighsInt kHighsCallbackIpmInterrupt = 2;
 static const HighsInt kHighsCallbackMipInterrupt = 6;
@@ -53,7 +54,8 @@ static const HighsInt kHighsCallbackMipInterrupt = 6;
 extern "C" {
 #endif
 
-/* What a callback is told; the runner reads none of it. */
+/* What a callback is told (a logging callback gets its line as the
+ * message); the runner reads none of it. */
 typedef struct HighsCallbackDataOut HighsCallbackDataOut;
 
 /* What a callback answers: HiGHS stops the solve when user_interrupt is set

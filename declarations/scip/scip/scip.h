@@ -105,6 +105,12 @@ SCIP_EXPORT int SCIPminorVersion(void);
 /** technical (patch) version of the library */
 SCIP_EXPORT int SCIPtechVersion(void);
 
+/** number of the external codes the instance's library includes (zlib,
+ *  when the library reads compressed files, is one) */
+SCIP_EXPORT int SCIPgetNExternalCodes(SCIP* scip);
+/** their names with their versions, as "ZLIB 1.2.11" */
+SCIP_EXPORT char** SCIPgetExternalCodeNames(SCIP* scip);
+
 /** creates a SCIP instance in the initialization stage */
 SCIP_EXPORT SCIP_RETCODE SCIPcreate(SCIP** scip);
 /** frees a SCIP instance with its problem and sets *scip to NULL */

@@ -42,7 +42,16 @@ void SCIPstandinSetMajorVersion(
    int                   major
    );
 
-/** forgets pending failures and recorded calls, and stops recording */
+/** makes the stand-in a library with zlib (on != 0, as by default) or
+ *  without, which names no zlib among its external codes and reads no
+ *  ".gz" file */
+SCIP_EXPORT
+void SCIPstandinReportZlib(
+   int                   on
+   );
+
+/** forgets pending failures and recorded calls, stops recording, and
+ *  reports the default version and zlib */
 SCIP_EXPORT
 void SCIPstandinReset(
    void
