@@ -76,9 +76,15 @@ std::string unpack(const std::string& from, const std::string& to) {
   return {};
 }
 
+// A killed process's copy would stay for good: it goes before a new one is made.
+OwnFolder make_folder() {
+  remove_abandoned_folders(temporary_folder());
+  return OwnFolder(temporary_folder(), true);
+}
+
 }  // namespace
 
-UnpackedModel::UnpackedModel(const std::string& model_path) : folder_(temporary_folder(), true) {
+UnpackedModel::UnpackedModel(const std::string& model_path) : folder_(make_folder()) {
   if (!folder_.usable()) {
     failure_ = "não foi possível criar uma pasta temporária";
     return;

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "base/platform.h"
-#include "base/process.h"
 #include "results/rows.h"
 #include "solvers/runners.h"
 #include "solvers/scip_runner.h"
 #include "files.h"
+#include "program.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VARDELMO_LEAK_CHECKED 1
@@ -179,21 +179,16 @@ void write_gzip(const std::filesystem::path& path, const std::vector<std::string
   }
 }
 
-// This process's folders in the temporary folder.
-std::vector<std::string> own_temporary_folders() {
-  const std::string prefix = "vardelmo-" + std::to_string(platform::process_id()) + "-";
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
-    if (entry.path().filename().string().rfind(prefix, 0) == 0)
-      names.push_back(entry.path().filename().string());
-  return names;
-}
-
-// A library that reads no gzip gets a copy, gone after the model; a file
-// that does not unpack is a model that did not read; a library with zlib
-// reads the compressed file itself.
+// A library that reads no gzip gets a copy, gone after the model, as is a
+// killed process's; a file that does not unpack is a model that did not
+// read; a library with zlib reads the compressed file itself.
 TEST_F(ScipRunner, ACompressedModelIsUnpackedForALibraryThatReadsNoGzip) {
-  TempFolder folder;
+  TempFolder folder, temporary;
+  const test::TemporaryFolderOverride isolated(temporary.path());
+  const std::filesystem::path abandoned = temporary / "vardelmo-1-1";
+  std::filesystem::create_directory(abandoned);
+  write_file(abandoned / "lock", "");
+  write_file(abandoned / "model.mps", "NAME killed\n");
   const std::string text = read_file(kModel);
   const std::filesystem::path packed = folder / "decimals.lp.gz";
   write_gzip(packed, {text.substr(0, 100), text.substr(100)});
@@ -204,7 +199,7 @@ TEST_F(ScipRunner, ACompressedModelIsUnpackedForALibraryThatReadsNoGzip) {
   EXPECT_TRUE(std::regex_match(*row, std::regex("decimals\\.lp\\.gz;[0-9]+,[0-9]{6};SOL OTIMA;31,337500;")))
       << *row;
   EXPECT_NE(out.find("NOME: decimals.lp.gz\n"), std::string::npos) << out;
-  EXPECT_EQ(own_temporary_folders(), std::vector<std::string>{});
+  EXPECT_EQ(test::listing_order(temporary.path()), std::vector<std::string>{});
 
   const std::string whole = read_file(packed);
   write_file(packed, whole.substr(0, whole.size() - 10));
@@ -216,7 +211,7 @@ TEST_F(ScipRunner, ACompressedModelIsUnpackedForALibraryThatReadsNoGzip) {
   EXPECT_EQ(err, "Não foi possível descompactar o modelo " + packed.string() + ": " +
                      packed.string() + ": fim inesperado do arquivo comprimido\n");
   EXPECT_FALSE(called("SCIPreadProb"));
-  EXPECT_EQ(own_temporary_folders(), std::vector<std::string>{});
+  EXPECT_EQ(test::listing_order(temporary.path()), std::vector<std::string>{});
 
   SCIPstandinReportZlib(1);
   EXPECT_TRUE(scip_library_reads_gzip());
