@@ -134,6 +134,10 @@ FileNameList list_folder(const std::string& folder) {
   return entries;
 }
 
+bool ends_with(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
 std::vector<std::string> split_path(std::string path) {
   std::vector<std::string> components;
   std::size_t start = 0;

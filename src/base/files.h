@@ -51,6 +51,9 @@ using FileNameList = TextList;
 /// reported on standard error and ends the listing with what it had.
 [[nodiscard]] FileNameList list_folder(const std::string& folder);
 
+/// Whether a name or path ends with `end` (".gz", say), byte for byte.
+[[nodiscard]] bool ends_with(std::string_view text, std::string_view end);
+
 /// The path cut at every separator; a text without one is one component.
 [[nodiscard]] std::vector<std::string> split_path(std::string path);
 

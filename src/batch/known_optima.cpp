@@ -10,10 +10,6 @@
 namespace vardelmo {
 namespace {
 
-bool ends_with(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // The words of a line, split at blanks.
 std::vector<std::string_view> words_of(std::string_view line) {
   std::vector<std::string_view> words;

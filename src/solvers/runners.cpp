@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "base/console.h"
+#include "base/files.h"
 #include "base/platform.h"
 #include "solvers/gurobi_client.h"
 #include "solvers/gurobi_runner.h"
@@ -99,11 +100,6 @@ const SolverRunner kRunners[] = {
 
 const SolverRunner kNoSolver = {"", always, always, run_nothing, no_settings_file,
                                 no_version, always};
-
-bool ends_with(const std::string& text, const char* end) {
-  const std::size_t length = std::char_traits<char>::length(end);
-  return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
-}
 
 }  // namespace
 

@@ -78,8 +78,9 @@ std::string unpack(const std::string& from, const std::string& to) {
 
 // A killed process's copy would stay for good: it goes before a new one is made.
 OwnFolder make_folder() {
-  remove_abandoned_folders(temporary_folder());
-  return OwnFolder(temporary_folder(), true);
+  const std::filesystem::path temporary = temporary_folder();
+  remove_abandoned_folders(temporary);
+  return OwnFolder(temporary, true);
 }
 
 }  // namespace
@@ -90,7 +91,7 @@ UnpackedModel::UnpackedModel(const std::string& model_path) : folder_(make_folde
     return;
   }
   std::string name = split_path(model_path).back();
-  if (name.size() > 3 && name.compare(name.size() - 3, 3, ".gz") == 0) name.resize(name.size() - 3);
+  if (ends_with(name, ".gz")) name.resize(name.size() - 3);
   const std::string copy = join_path(folder_.path(), name);
   failure_ = unpack(model_path, copy);
   if (failure_.empty()) path_ = copy;
